@@ -1,0 +1,182 @@
+#include "platform/fltk/real_runtime.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/fltk/message_box.h"
+#include "platform/timer.h"
+#include "platform/x11/x11_host.h"
+
+namespace quarlyn {
+namespace {
+
+std::string join_arguments(int argc, char** argv) {
+  std::string joined;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) joined += ' ';
+    joined += argv[i];
+  }
+  return joined;
+}
+
+std::string with_slash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string home_folder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return home;
+  passwd entry{};
+  passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) return "";
+  return found->pw_dir != nullptr ? found->pw_dir : "";
+}
+
+// The repeat is scheduled before the handler runs, so whatever the handler does to its timer
+// (stop it, change it, destroy it) reaches FLTK after this and wins; nothing here touches the
+// timer once the handler has run.
+void run_timer(void* data) {
+  Timer& timer = *static_cast<Timer*>(data);
+  if (!timer.armed()) return;
+  Fl::repeat_timeout(timer.interval() / 1000.0, run_timer, data);
+  timer.fire();
+}
+
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The whole first screen, not FLTK's work area: a saver covers panels too.
+ScreenSize first_screen_size() {
+  fl_open_display();
+  int x = 0;
+  int y = 0;
+  ScreenSize size;
+  Fl::screen_xywh(x, y, size.width, size.height, 0);
+  return size;
+}
+
+}  // namespace
+
+RealRuntime::RealRuntime(int argc, char** argv, const std::string& application, SettingsStore& store)
+    : command_line_(join_arguments(argc, argv)), application_(application), store_(store) {}
+
+RealRuntime::~RealRuntime() { hold_off_screen_saver(false); }
+
+void RealRuntime::yield() {
+  Fl::check();
+  opener_.reap();
+}
+
+void RealRuntime::yield_until(int32_t deadline_ms) {
+  const int32_t remaining = clock_diff(deadline_ms, time_get_time());
+  if (remaining <= 0) {
+    yield();
+    return;
+  }
+  Fl::wait(remaining / 1000.0);
+  opener_.reap();
+}
+
+void RealRuntime::run_until_closed() {
+  while (Fl::first_window()) yield_until(clock_add(time_get_time(), 1000));
+}
+
+void RealRuntime::message_box(const std::string& prompt, const std::string& title) {
+  show_message_box(prompt, title, cursor_hidden());
+}
+
+void RealRuntime::end_program() { std::exit(0); }
+
+bool RealRuntime::window_exists(const std::string& caption) {
+  fl_open_display();
+  return window_captioned(fl_display, caption);
+}
+
+int RealRuntime::show_cursor(bool show) {
+  const bool was_hidden = cursor_hidden();
+  cursor_count_ += show ? 1 : -1;
+  // Only a change of state is applied, so a cursor a widget chose (an input's I-beam) stays.
+  if (cursor_hidden() != was_hidden) {
+    const Fl_Cursor shape = cursor_hidden() ? FL_CURSOR_NONE : FL_CURSOR_DEFAULT;
+    for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+      window->cursor(shape);
+    }
+  }
+  return cursor_count_;
+}
+
+void RealRuntime::system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t) {
+  switch (action) {
+    case kSpiSetScreenSaverRunning:
+      screen_saver_running_ = value != 0;
+      break;
+    case kSpiSetScreenSaveActive:
+      screen_saver_active_ = value != 0;
+      hold_off_screen_saver(!screen_saver_active_);
+      break;
+    case kSpiSetDeskWallpaper:
+      wallpaper_ = text;
+      break;
+    default:
+      break;
+  }
+}
+
+// Holds are counted per connection by the server, so only changes are sent: repeated calls
+// stay balanced and one "active" always lifts the hold.
+void RealRuntime::hold_off_screen_saver(bool hold) {
+  if (hold == screen_saver_held_) return;
+  fl_open_display();
+  if (suspend_screen_saver(fl_display, hold)) screen_saver_held_ = hold;
+}
+
+std::string RealRuntime::windows_dir() {
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  std::string base;
+  if (data_home != nullptr && data_home[0] == '/') {
+    base = data_home;
+  } else {
+    const std::string home = home_folder();
+    if (home.empty()) return "";
+    base = with_slash(home) + ".local/share";
+  }
+  return with_slash(base) + application_ + "/";
+}
+
+int32_t RealRuntime::time_get_time() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
+  return static_cast<int32_t>(static_cast<uint32_t>(ms));
+}
+
+std::string RealRuntime::command_line() { return command_line_; }
+
+int RealRuntime::screen_width() { return first_screen_size().width; }
+
+int RealRuntime::screen_height() { return first_screen_size().height; }
+
+int RealRuntime::shell_execute(const std::string& file, const std::string&, const std::string& folder, int) {
+  return opener_.open(file, folder);
+}
+
+void RealRuntime::timer_changed(Timer& timer) {
+  Fl::remove_timeout(run_timer, &timer);
+  if (timer.armed()) Fl::add_timeout(timer.interval() / 1000.0, run_timer, &timer);
+}
+
+void RealRuntime::timer_removed(Timer& timer) { Fl::remove_timeout(run_timer, &timer); }
+
+}  // namespace quarlyn

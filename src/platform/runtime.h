@@ -1,0 +1,70 @@
+// The runtime: everything the program asks of the window system and the host.
+//
+// Two implementations exist. The real one drives FLTK and Xlib; the test one has a virtual
+// clock, scripted events and recorders, so every procedure above this layer runs headless and
+// deterministically. Event handlers, timers included, only ever run inside `yield` and
+// `yield_until`, and inside modal waits such as `message_box`.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quarlyn {
+
+class SettingsStore;
+class Timer;
+
+// The host's system-wide flags that the saver sets and clears.
+enum SystemParameterAction : uint32_t {
+  kSpiSetScreenSaveActive = 17,
+  kSpiSetDeskWallpaper = 20,
+  kSpiSetScreenSaverRunning = 97,
+};
+
+class Runtime {
+ public:
+  virtual ~Runtime() = default;
+
+  // Handles the events that are waiting, then returns without waiting for more.
+  virtual void yield() = 0;
+  // Handles events, sleeping while there are none, and returns after handling some or when
+  // the millisecond clock reaches `deadline_ms`, whichever comes first. A deadline already
+  // reached behaves as `yield`. Loops that wait for a time call this, so they never spin.
+  virtual void yield_until(int32_t deadline_ms) = 0;
+
+  // A modal message box with an OK button only and no icon. A lone carriage return in the
+  // prompt starts a new line.
+  virtual void message_box(const std::string& prompt, const std::string& title) = 0;
+  // Ends the program at once: nothing more of it runs.
+  [[noreturn]] virtual void end_program() = 0;
+
+  // Is a top-level window captioned exactly `caption` open, in any process?
+  virtual bool window_exists(const std::string& caption) = 0;
+  // The display count of the mouse cursor: moves it by one and returns the new count; the
+  // cursor is hidden on the program's windows while the count is below 0.
+  virtual int show_cursor(bool show) = 0;
+  // Sets one of the host's system flags; see `SystemParameterAction`.
+  virtual void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) = 0;
+
+  // The per-user folder the program may write files into, ending in "/"; empty when unknown.
+  virtual std::string windows_dir() = 0;
+  // Monotonic milliseconds as a wrapping signed 32-bit value (compare through clock.h).
+  virtual int32_t time_get_time() = 0;
+  // The arguments the program was started with, joined by blanks.
+  virtual std::string command_line() = 0;
+  virtual int screen_width() = 0;
+  virtual int screen_height() = 0;
+
+  // Opens a file or web address with the desktop's default program. Returns more than 32 on
+  // success and 32 or less on failure.
+  virtual int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
+                            int show) = 0;
+
+  virtual SettingsStore& settings_store() = 0;
+
+  // Called by `Timer` when it is started, stopped, changed or destroyed.
+  virtual void timer_changed(Timer& timer) = 0;
+  virtual void timer_removed(Timer& timer) = 0;
+};
+
+}  // namespace quarlyn

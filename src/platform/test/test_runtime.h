@@ -1,0 +1,122 @@
+// The test runtime: a deterministic `Runtime` for headless tests.
+//
+// Time is a virtual millisecond clock that only yields move: `yield` costs `yield_cost_ms`
+// (1 by default) and `yield_until` jumps straight to its deadline or to the next scheduled
+// action or timer, whichever comes first. Timers and actions scheduled with `at`/`after` run
+// inside yields when their time has come, in time order. Message boxes, cursor calls, system
+// flags and shell opens are recorded. `end_program` throws `ProgramEnded`, so a test can see
+// that the program would have ended there. A run that yields more than `max_yields` times
+// throws instead of hanging the test suite.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/runtime.h"
+#include "platform/settings_store.h"
+
+namespace quarlyn {
+
+struct ProgramEnded {};
+
+struct RecordedMessageBox {
+  std::string prompt;
+  std::string title;
+};
+
+struct RecordedSystemCall {
+  uint32_t action;
+  int32_t value;
+  std::string text;
+  uint32_t flags;
+};
+
+struct RecordedShellOpen {
+  std::string file;
+  std::string parameters;
+  std::string folder;
+  int show;
+};
+
+class TestRuntime : public Runtime {
+ public:
+  // The settings store lives in a fresh temporary folder that is removed with the runtime.
+  TestRuntime();
+  ~TestRuntime() override;
+
+  void yield() override;
+  void yield_until(int32_t deadline_ms) override;
+  void message_box(const std::string& prompt, const std::string& title) override;
+  [[noreturn]] void end_program() override;
+  bool window_exists(const std::string& caption) override;
+  int show_cursor(bool show) override;
+  void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
+  std::string windows_dir() override { return windows_dir_text; }
+  int32_t time_get_time() override { return clock_; }
+  std::string command_line() override { return command_line_text; }
+  int screen_width() override { return screen_w; }
+  int screen_height() override { return screen_h; }
+  int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
+                    int show) override;
+  SettingsStore& settings_store() override { return store_; }
+  void timer_changed(Timer& timer) override;
+  void timer_removed(Timer& timer) override;
+
+  // Scripting.
+  void set_clock(int32_t ms) { clock_ = ms; }
+  void at(int32_t time_ms, std::function<void()> action);
+  void after(int32_t ms, std::function<void()> action);
+  const std::filesystem::path& folder() const { return folder_; }
+  int64_t yields() const { return yields_; }
+
+  int32_t yield_cost_ms = 1;
+  int64_t max_yields = 50'000'000;
+  std::string command_line_text;
+  std::string windows_dir_text = "/home/player/.local/share/Dovrane Quarlyn/";
+  std::set<std::string> open_windows;  // captions that window_exists finds
+  int screen_w = 1024;
+  int screen_h = 768;
+  int shell_result = 42;
+  std::function<void(const RecordedMessageBox&)> on_message_box;  // runs inside the box
+
+  // Recorders.
+  std::vector<RecordedMessageBox> message_boxes;
+  std::vector<RecordedSystemCall> system_calls;
+  std::vector<RecordedShellOpen> shell_opens;
+  std::vector<bool> cursor_calls;
+  int cursor_count = 0;
+
+ private:
+  struct Scheduled {
+    int32_t time;
+    uint64_t order;
+    std::function<void()> action;
+  };
+
+  void count_yield();
+  // The earliest time at which something is scheduled, if it comes before `limit`.
+  int32_t next_wake(int32_t limit) const;
+  void run_due();
+  void run_due_actions();
+  void run_due_timers();
+
+  std::filesystem::path folder_;
+  SettingsStore store_;
+  int32_t clock_ = 0;
+  int64_t yields_ = 0;
+  uint64_t next_order_ = 0;
+  std::vector<Scheduled> scheduled_;
+  struct TimerDue {
+    int32_t time;
+    uint64_t order;  // timers due together fire in the order they were started
+  };
+  std::map<Timer*, TimerDue> timers_;  // the armed timers
+};
+
+}  // namespace quarlyn

@@ -1,0 +1,19 @@
+// Waiting loops built on the runtime's yields.
+#pragma once
+
+#include <functional>
+
+#include "platform/clock.h"
+#include "platform/runtime.h"
+
+namespace quarlyn {
+
+// Yields to the window system for as long as `condition` holds. Each round sleeps in the
+// event wait (up to a second), so an idle wait costs no processor time; the handlers that run
+// inside the yields are what change the condition.
+inline void yield_while(Runtime& runtime, const std::function<bool()>& condition) {
+  constexpr int32_t kWakeEveryMs = 1000;
+  while (condition()) runtime.yield_until(clock_add(runtime.time_get_time(), kWakeEveryMs));
+}
+
+}  // namespace quarlyn

@@ -1,0 +1,31 @@
+// The X11 facilities the real runtime needs beyond what FLTK offers.
+//
+// Contract:
+// - `window_captioned` looks at every top-level window of every screen, and at the children of
+//   each one (a reparenting window manager puts the client window one level down), and is true
+//   when one of them carries exactly `caption` as its _NET_WM_NAME (UTF8_STRING) or its
+//   WM_NAME. Windows of any client count, this one included. Windows that vanish during the
+//   search are skipped quietly.
+// - `suspend_screen_saver` holds off or allows again the server's screen saver for this
+//   connection; the server lifts a hold by itself when the connection closes.
+// - `focus_if_viewable` gives `window` the keyboard focus once it is on screen, so a dialog
+//   takes keys even without a window manager to hand it the focus.
+//
+// Internal to src/platform: it includes Xlib, so only the real platform files include it.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+namespace quarlyn {
+
+bool window_captioned(Display* display, const std::string& caption);
+
+// Returns false when the server lacks the screen-saver extension.
+bool suspend_screen_saver(Display* display, bool suspend);
+
+// Returns false while `window` is not viewable yet; call again once it is mapped.
+bool focus_if_viewable(Display* display, Window window);
+
+}  // namespace quarlyn

@@ -1,0 +1,68 @@
+// Every value the program keeps between runs, and its load from and save to the settings store.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/runtime.h"
+
+namespace quarlyn {
+
+inline constexpr const char* kApplicationName = "Dovrane Quarlyn";
+inline constexpr const char* kSettingsSection = "Config";
+inline constexpr const char* kSupportContact = "support@dovrane.example";
+
+inline constexpr int kGameTypes = 7;
+inline constexpr int kFortyLineGame = 6;
+inline constexpr int kPlaces = 10;
+inline constexpr int kGraphicsFiles = 18;
+inline constexpr int kMaxAudioFiles = 500;
+
+// One text per game type (1..7) and place (1..10); index 0 of either dimension is unused.
+using HighScoreTexts = std::array<std::array<std::string, kPlaces + 1>, kGameTypes + 1>;
+
+struct Settings {
+  std::string install_path;  // the program folder, ending in "/" once loaded
+  int16_t frame_rate = 20;
+  std::string show_time = "1";
+  std::string soundfx_on = "1";
+  std::string music_on = "1";
+  int16_t skip_logo = 0;
+  int16_t show_welcome = 1;
+  int16_t game_starting_level = 1;
+  int16_t piece_type = 1;
+  int16_t game_difficulty = 1;
+  int16_t screen_blit = 0;
+  int16_t game_trigger = 0;
+
+  std::string misc_scrambled;
+  std::string misc_plain;
+  // A stored "misc" text that is not a valid scrambled text is carried through as it was.
+  bool misc_unreadable = false;
+
+  HighScoreTexts hiscore_score;
+  HighScoreTexts hiscore_name;
+  HighScoreTexts hiscore_lines;
+
+  std::array<std::string, kGraphicsFiles + 1> graphics_files;  // 1..18
+  int32_t audio_files_total = -1;
+  std::array<std::string, kMaxAudioFiles + 1> audio_files;  // 1..500
+
+  // Start folders of the two browsing dialogs, remembered for the run only.
+  std::string graphics_browse_path;
+  std::string music_browse_path;
+  // The per-user folder the program may write into, ending in "/".
+  std::string windows_dir;
+};
+
+// Reads every value from the store, with its default where a key is missing. When no program
+// folder was ever recorded it shows the installation error and ends the program.
+void load_settings(Runtime& runtime, Settings& settings);
+// Writes every value back, except the program folder, which only an installer writes.
+void save_settings(Runtime& runtime, Settings& settings);
+
+void scramble_misc(Settings& settings);
+void unscramble_misc(Settings& settings);
+
+}  // namespace quarlyn

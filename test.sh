@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quarlyn three ways (normal, sanitized, fuzzing), starts a
+# private X server and runs every test: unit and system tests, the real-window and end-to-end
+# tests, a short run of each fuzzer, and the benchmarks (which print figures, never fail).
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+jobs=$(nproc)
+
+tools/install-packages.sh test
+
+build() {  # build DIR TARGET [cmake options...]
+  local dir=$1 target=$2
+  shift 2
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs" --target "$target"
+}
+build build all -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build build-asan all -DCMAKE_BUILD_TYPE=Debug -DQUARLYN_SANITIZE=ON
+CC=clang CXX=clang++ build build-fuzz fuzzers -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARLYN_FUZZ=ON
+
+# A private X server for the tests that need windows.
+display=90
+while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
+scratch=$(mktemp -d)
+trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
+export DISPLAY=":$display"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Tests never touch the user's own settings or files.
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data SDL_AUDIODRIVER=dummy
+export QUARLYN_SCREENSHOTS=$root/build/screenshots
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+
+echo "== fuzzers (20 s each)"
+for fuzzer in build-fuzz/tests/fuzz_*; do
+  [[ -x $fuzzer ]] || continue
+  corpus=$scratch/corpus-$(basename "$fuzzer")
+  mkdir -p "$corpus"
+  "$fuzzer" -max_total_time=20 -print_final_stats=0 "$corpus" 2>&1 | tail -n 1
+done
+
+echo "== benchmarks (figures only)"
+build/tests/quarlyn_bench --benchmark_min_time=0.2
+
+echo "== sanitized tests"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j"$jobs"

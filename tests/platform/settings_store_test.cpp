@@ -1,0 +1,312 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "support/temp_folder.h"
+
+namespace quarlyn {
+namespace {
+
+namespace fs = std::filesystem;
+using Entries = SettingsStore::Entries;
+
+const std::string kSection = "Config";
+
+std::string read_bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void write_bytes(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+
+mode_t mode_of(const fs::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  SettingsStore loaded_store() const {
+    SettingsStore store(file_, kSection);
+    store.reload();
+    return store;
+  }
+  // Reads every entry back through a store object that has never seen them.
+  void expect_stored(const Entries& entries) const {
+    SettingsStore store = loaded_store();
+    for (const auto& [key, text] : entries) EXPECT_EQ(store.read(key, "<missing>"), text) << "key " << key;
+  }
+
+  testing::TempFolder temp_;
+  const fs::path folder_ = temp_.path();
+  const fs::path file_ = folder_ / "settings.ini";
+};
+
+TEST(SettingsEscapeTest, WritesTheDocumentedEscapesAndRejectsMalformedOnes) {
+  EXPECT_EQ(escape_setting_value(" a  b "), "\\sa  b\\s");
+  EXPECT_EQ(escape_setting_value("a\\b\n\r\t"), "a\\\\b\\n\\r\\t");
+  EXPECT_EQ(escape_setting_value(std::string("\0\x1f\x7f\x80\xff", 5)), "\\x00\\x1F\\x7F\\x80\\xFF");
+  EXPECT_EQ(escape_setting_value("ü€😀=;#[x]"), "ü€😀=;#[x]");
+  // Truncated, overlong and surrogate sequences are not valid UTF-8.
+  EXPECT_EQ(escape_setting_value("\xE2\x82"), "\\xE2\\x82");
+  EXPECT_EQ(escape_setting_value("\xC0\xAF"), "\\xC0\\xAF");
+  EXPECT_EQ(escape_setting_value("\xED\xA0\x80"), "\\xED\\xA0\\x80");
+  EXPECT_EQ(unescape_setting_value("\\xff\\xFF\\s"), "\xff\xff ");
+  for (const char* malformed : {"\\q", "\\x4", "\\xZZ", "a\\", "\\x"}) {
+    EXPECT_EQ(unescape_setting_value(malformed), std::nullopt) << malformed;
+  }
+}
+
+TEST_F(SettingsStoreTest, NastyValuesRoundTripThroughTheFile) {
+  const std::vector<std::string> values = {
+      "", " lead", "trail ", " both ", " ", "   ", "=", "a=b=c", ";", "#", "[x]", "; no comment", "# neither",
+      "\\", "back\\", "\\\\", "\\s", "\\x41", "\r", "\n", "\r\n", "line\r\n", "\t", "\t tab \t",
+      std::string("\0", 1), std::string("a\0b", 3), "\x7f", "\x80", "\xff", "\xE2\x82", "\xF0\x9F\x98", "ü€😀",
+      " ü ", "\xC3\xBC\xC3"};
+  Entries entries;
+  for (std::size_t i = 0; i < values.size(); ++i) entries.emplace_back("key" + std::to_string(i), values[i]);
+  ASSERT_TRUE(SettingsStore(file_, kSection).save(entries));
+  expect_stored(entries);
+}
+
+TEST_F(SettingsStoreTest, RandomByteStringsRoundTripThroughTheFile) {
+  const std::vector<std::string> pieces = {" ", "\t", "\\", "\r", "\n", "=", "#", "[", "s", "x", "ü", "€", "😀"};
+  std::mt19937 random(20240611);
+  Entries entries;
+  for (int i = 0; i < 400; ++i) {
+    std::string value;
+    for (std::size_t n = random() % 20; n > 0; --n) {
+      value += random() % 2 ? std::string(1, static_cast<char>(random() % 256)) : pieces[random() % pieces.size()];
+    }
+    entries.emplace_back("k" + std::to_string(i), value);
+  }
+  ASSERT_TRUE(SettingsStore(file_, kSection).save(entries));
+  expect_stored(entries);
+}
+
+TEST_F(SettingsStoreTest, DamagedFileKeepsReadableLinesAndIsCopiedAsideBeforeTheFirstSave) {
+  const std::string original = "# top\r\n[Other]\r\nshared=other\r\n\r\n[Config]\r\ngood=1\r\ngarbage line\r\n" +
+                               std::string("\0\0\xff\0\n", 5) +
+                               "=no key\nbad=\\q\nshort=\\x4\nnothex=\\xZZ\ntrailing=abc\\\n"
+                               "  ; indented comment\n \tspaced key \t=  \\sv a l\\s \t\ndup=first\ndup=second\n"
+                               "[Later]\ngood=later\ntail=no line end";
+  write_bytes(file_, original);
+  SettingsStore store = loaded_store();
+  EXPECT_EQ(store.read("good", "?"), "1");
+  EXPECT_EQ(store.read("spaced key", "?"), " v a l ");
+  EXPECT_EQ(store.read("dup", "?"), "first");
+  for (const char* elsewhere_or_unreadable : {"shared", "tail", "bad", "short", "nothex", "trailing", ""}) {
+    EXPECT_EQ(store.read(elsewhere_or_unreadable, "?"), "?") << elsewhere_or_unreadable;
+  }
+
+  ASSERT_TRUE(store.save({{"good", "2"}, {"new", "n"}}));
+  EXPECT_EQ(read_bytes(file_.string() + ".damaged"), original);
+  EXPECT_EQ(read_bytes(file_),
+            "# top\n[Other]\nshared=other\n\n[Config]\ngood=2\n  ; indented comment\nspaced key=\\sv a l\\s\n"
+            "dup=first\nnew=n\n[Later]\ngood=later\ntail=no line end\n");
+
+  // The repaired file is not damaged, so the copy of the original stays.
+  ASSERT_TRUE(store.save({{"new", "m"}}));
+  EXPECT_EQ(read_bytes(file_.string() + ".damaged"), original);
+  expect_stored({{"good", "2"}, {"new", "m"}, {"spaced key", " v a l "}});
+}
+
+TEST_F(SettingsStoreTest, SectionIsCreatedAtTheEndWhenAbsent) {
+  write_bytes(file_, "; mine\n[Other]\na=1\n");
+  ASSERT_TRUE(loaded_store().save({{"a", "2"}, {"b", " "}}));
+  EXPECT_EQ(read_bytes(file_), "; mine\n[Other]\na=1\n[Config]\na=2\nb=\\s\n");
+  EXPECT_FALSE(fs::exists(file_.string() + ".damaged"));
+}
+
+TEST_F(SettingsStoreTest, SaveKeepsTextsThatAnotherWriterChangedSinceWeReadThem) {
+  ASSERT_TRUE(SettingsStore(file_, kSection).save({{"a", "1"}, {"k", "old"}, {"j", "old"}}));
+  SettingsStore mine = loaded_store();
+  Entries known;
+  for (const char* key : {"a", "k", "j", "missing"}) known.emplace_back(key, mine.read(key, "fallback"));
+
+  ASSERT_TRUE(loaded_store().save({{"k", "theirs"}, {"missing", "theirs"}}));
+  known[2].second = "mine";
+  ASSERT_TRUE(mine.save(known));
+
+  expect_stored({{"a", "1"}, {"k", "theirs"}, {"j", "mine"}, {"missing", "theirs"}});
+  EXPECT_EQ(mine.read("k", "?"), "theirs");
+  EXPECT_EQ(mine.read("missing", "?"), "theirs");
+}
+
+TEST_F(SettingsStoreTest, WithinOneProcessSavingEqualsWritingEveryKey) {
+  const std::string original = "# c\n[Config]\na=1\nb=2\n[Other]\nx=y\n";
+  write_bytes(file_, original);
+  SettingsStore store = loaded_store();
+  const Entries entries = {{"a", store.read("a", "")}, {"b", "changed"}, {"c", store.read("c", "3")}, {"b", "last"}};
+  ASSERT_TRUE(store.save(entries));
+  const std::string saved = read_bytes(file_);
+  EXPECT_EQ(saved, "# c\n[Config]\na=1\nb=last\nc=3\n[Other]\nx=y\n");
+
+  write_bytes(file_, original);
+  ASSERT_TRUE(SettingsStore(file_, kSection).save(entries));
+  EXPECT_EQ(read_bytes(file_), saved);
+}
+
+TEST_F(SettingsStoreTest, CreatesPrivateFoldersAndKeepsAnExistingFilesMode) {
+  const fs::path nested = folder_ / "one" / "two" / "settings.ini";
+  SettingsStore store(nested, kSection);
+  store.reload();
+  EXPECT_EQ(store.read("a", "fallback"), "fallback");
+  ASSERT_TRUE(store.save({{"a", "1"}}));
+  EXPECT_EQ(mode_of(folder_ / "one"), 0700u);
+  EXPECT_EQ(mode_of(folder_ / "one" / "two"), 0700u);
+  EXPECT_EQ(mode_of(nested), 0600u);
+
+  ASSERT_EQ(::chmod(nested.c_str(), 0640), 0);
+  ASSERT_TRUE(store.save({{"a", "2"}}));
+  EXPECT_EQ(mode_of(nested), 0640u);
+  EXPECT_FALSE(fs::exists(nested.string() + ".tmp"));
+}
+
+TEST_F(SettingsStoreTest, FailedSaveLeavesTheStoreUnchanged) {
+  SettingsStore store(file_, kSection);
+  ASSERT_TRUE(store.save({{"a", "1"}}));
+  const std::string before = read_bytes(file_);
+  for (const char* unwritable_key : {"", "x=y", " lead", "trail\t", "#c", ";c", "[s]", "line\nbreak"}) {
+    EXPECT_FALSE(store.save({{"a", "2"}, {unwritable_key, "v"}})) << unwritable_key;
+  }
+  fs::create_directory(file_.string() + ".tmp");
+  EXPECT_FALSE(store.save({{"a", "2"}}));
+  EXPECT_FALSE(SettingsStore(file_ / "below-a-file.ini", kSection).save({{"a", "2"}}));
+  EXPECT_EQ(read_bytes(file_), before);
+  EXPECT_EQ(store.read("a", "?"), "1");
+}
+
+TEST(SettingsDefaultFileTest, UsesXdgConfigHomeOnlyWhenItIsAbsolute) {
+  const auto saved = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const std::optional<std::string> xdg = saved("XDG_CONFIG_HOME");
+  const std::optional<std::string> home = saved("HOME");
+  ::setenv("HOME", "/home/u", 1);
+  ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+  EXPECT_EQ(SettingsStore::default_file("app"), "/xdg/app/settings.ini");
+  ::setenv("XDG_CONFIG_HOME", "relative", 1);
+  EXPECT_EQ(SettingsStore::default_file("app"), "/home/u/.config/app/settings.ini");
+  ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(SettingsStore::default_file("app"), "/home/u/.config/app/settings.ini");
+  for (const auto& [name, value] : {std::pair{"XDG_CONFIG_HOME", xdg}, std::pair{"HOME", home}}) {
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  }
+}
+
+// ---- Real processes ----
+
+constexpr int kCrashKeys = 760;
+
+std::string generation_value(int generation, int key) { return std::to_string(generation) + "/" + std::to_string(key); }
+
+Entries generation_entries(int generation) {
+  Entries entries;
+  for (int key = 0; key < kCrashKeys; ++key) {
+    entries.emplace_back("key" + std::to_string(key), generation_value(generation, key));
+  }
+  return entries;
+}
+
+// Runs in a forked child until it is killed; it must never return into the test framework.
+[[noreturn]] void save_generations(const fs::path& file, int first_generation) {
+  SettingsStore store(file, kSection);
+  for (int generation = first_generation; generation < first_generation + 100000; ++generation) {
+    store.save(generation_entries(generation));
+  }
+  _exit(0);
+}
+
+TEST_F(SettingsStoreTest, KilledWriterLeavesOneCompleteGeneration) {
+  ASSERT_TRUE(SettingsStore(file_, kSection).save(generation_entries(0)));
+  std::mt19937 random(4242);
+  std::uniform_int_distribution<int> delay_us(0, 30000);
+  int last_generation = 0;
+  int changes = 0;
+  for (int round = 1; round <= 40; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) save_generations(file_, round * 100000);
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
+    ASSERT_EQ(::kill(child, SIGKILL), 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+
+    SettingsStore store = loaded_store();
+    const int generation = std::atoi(store.read("key0", "").c_str());
+    for (int key = 0; key < kCrashKeys; ++key) {
+      ASSERT_EQ(store.read("key" + std::to_string(key), "<missing>"), generation_value(generation, key))
+          << "round " << round;
+    }
+    changes += generation != last_generation;
+    last_generation = generation;
+  }
+  EXPECT_GT(changes, 0) << "the writer never got a save done before it was killed";
+}
+
+constexpr int kWriterKeys = 10;
+constexpr int kWriterSaves = 200;
+
+std::string writer_key(char writer, int key) { return std::string(1, writer) + std::to_string(key); }
+std::string writer_value(char writer, int save) { return std::string(1, writer) + " save " + std::to_string(save); }
+
+// Runs in a forked child: reads every key once, then keeps saving all of them, changing only
+// its own.
+[[noreturn]] void save_own_keys(const fs::path& file, char own, char other) {
+  SettingsStore store(file, kSection);
+  store.reload();
+  std::map<std::string, std::string> known;
+  for (const char writer : {own, other}) {
+    for (int key = 0; key < kWriterKeys; ++key) {
+      known[writer_key(writer, key)] = store.read(writer_key(writer, key), "");
+    }
+  }
+  bool saved_all = true;
+  for (int save = 1; save <= kWriterSaves; ++save) {
+    for (int key = 0; key < kWriterKeys; ++key) known[writer_key(own, key)] = writer_value(own, save);
+    saved_all = store.save(Entries(known.begin(), known.end())) && saved_all;
+  }
+  _exit(saved_all ? 0 : 1);
+}
+
+TEST_F(SettingsStoreTest, InterleavedWritersKeepEachOthersKeys) {
+  Entries initial;
+  Entries expected;
+  for (const char writer : {'a', 'b'}) {
+    for (int key = 0; key < kWriterKeys; ++key) {
+      initial.emplace_back(writer_key(writer, key), "initial");
+      expected.emplace_back(writer_key(writer, key), writer_value(writer, kWriterSaves));
+    }
+  }
+  ASSERT_TRUE(SettingsStore(file_, kSection).save(initial));
+  std::vector<pid_t> children;
+  for (const auto& [own, other] : {std::pair{'a', 'b'}, std::pair{'b', 'a'}}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) save_own_keys(file_, own, other);
+    children.push_back(child);
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  expect_stored(expected);
+}
+
+}  // namespace
+}  // namespace quarlyn
