@@ -3,6 +3,7 @@
 
 #include "platform/fltk/real_runtime.h"
 #include "platform/settings_store.h"
+#include "saver/saver_window.h"
 #include "startup/run_modes.h"
 
 int main(int argc, char** argv) {
@@ -11,11 +12,15 @@ int main(int argc, char** argv) {
   RealRuntime runtime(argc, argv, kApplicationName, store);
   auto settings = std::make_unique<Settings>();
   RunFlags flags;
-  // The configuration and saver windows are not built yet: each mode ends as soon as its window
-  // would have been shown.
+  std::unique_ptr<frm_screensaver> saver_window;
   ModeWindows windows{
+      // The configuration window is not built yet: that mode ends as soon as it would show.
       .show_configuration = [] {},
-      .show_saver = [&flags] { flags.saver_running = false; },
+      .show_saver =
+          [&] {
+            saver_window = std::make_unique<frm_screensaver>(runtime, *settings, flags);
+            saver_window->Show();
+          },
   };
   Main(runtime, *settings, flags, windows);
   // The program lives on while one of its windows is open.

@@ -5,14 +5,14 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake pkg-config
-  libfltk1.3-dev libx11-dev libxss-dev
+  libfltk1.3-dev libx11-dev libxss-dev libjpeg-dev libgif-dev
   xdg-utils
 )
 test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libxdamage-dev
 )
 
 case "${1:-}" in

@@ -7,10 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace quarlyn {
 
+class ScreenWindow;
+class ScreenWindowHandler;
 class SettingsStore;
 class Timer;
 
@@ -50,6 +53,8 @@ class Runtime {
   virtual std::string windows_dir() = 0;
   // Monotonic milliseconds as a wrapping signed 32-bit value (compare through clock.h).
   virtual int32_t time_get_time() = 0;
+  // Seconds since local midnight, with fractions.
+  virtual float timer_seconds() = 0;
   // The arguments the program was started with, joined by blanks.
   virtual std::string command_line() = 0;
   virtual int screen_width() = 0;
@@ -61,6 +66,19 @@ class Runtime {
                             int show) = 0;
 
   virtual SettingsStore& settings_store() = 0;
+
+  // A new full-screen window with this caption, reporting to `handler` (see screen_window.h).
+  virtual std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
+                                                             ScreenWindowHandler& handler) = 0;
+
+  // A uniform random draw R, 0 <= R < 1.
+  virtual double rnd() = 0;
+  // Re-seeds the random draws from the clock.
+  virtual void randomize() = 0;
+
+  // Is the key with this Windows virtual-key code held down now (or was it pressed since the
+  // last poll of it)? Codes: 27 Esc, 32 Space, 37-40 arrows, 65-90 letters.
+  virtual bool key_down(int virtual_key) = 0;
 
   // Called by `Timer` when it is started, stopped, changed or destroyed.
   virtual void timer_changed(Timer& timer) = 0;

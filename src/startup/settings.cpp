@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "platform/settings_store.h"
 #include "startup/default_files.h"
@@ -14,18 +15,31 @@ namespace {
 constexpr const char* kMiscKey = "peKWT";
 constexpr int kMiscKeyLength = 5;
 
-// A whole decimal number with optional sign and blanks around it, within T's range.
+// The text of a number: blanks around it dropped, and a leading "+" (which from_chars refuses).
+std::string_view number_text(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  std::string_view view(text.data() + first, text.find_last_not_of(" \t") + 1 - first);
+  if (view.size() > 1 && view[0] == '+' && view[1] != '-') view.remove_prefix(1);
+  return view;
+}
+
+// A whole decimal number with optional sign, within T's range.
 template <typename T>
 std::optional<T> parse_integer(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t");
-  size_t last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return std::nullopt;
-  const char* begin = text.data() + first;
-  const char* end = text.data() + last + 1;
-  if (*begin == '+' && end - begin > 1 && begin[1] != '-') ++begin;
+  std::string_view view = number_text(text);
   T value{};
-  auto [stop, error] = std::from_chars(begin, end, value);
-  if (error != std::errc() || stop != end) return std::nullopt;
+  auto [stop, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+  if (view.empty() || error != std::errc() || stop != view.data() + view.size()) return std::nullopt;
+  return value;
+}
+
+// A decimal number with optional sign and fraction.
+std::optional<double> parse_number(const std::string& text) {
+  std::string_view view = number_text(text);
+  double value = 0;
+  auto [stop, error] = std::from_chars(view.data(), view.data() + view.size(), value, std::chars_format::fixed);
+  if (view.empty() || error != std::errc() || stop != view.data() + view.size()) return std::nullopt;
   return value;
 }
 
@@ -141,6 +155,11 @@ void save_settings(Runtime& runtime, Settings& s) {
   for (int i = 1; i <= std::min(s.audio_files_total, kMaxAudioFiles); ++i)
     put("audio_files" + std::to_string(i), s.audio_files[i]);
   runtime.settings_store().save(entries);
+}
+
+bool setting_on(const std::string& text) {
+  const std::optional<double> value = parse_number(text);
+  return !value || *value != 0;
 }
 
 void scramble_misc(Settings& s) {

@@ -62,6 +62,10 @@ void load_settings(Runtime& runtime, Settings& settings);
 // Writes every value back, except the program folder, which only an installer writes.
 void save_settings(Runtime& runtime, Settings& settings);
 
+// The switches kept as text ("soundfx_on", "music_on") are off only when their text reads as
+// the number 0; any other text, unreadable ones included, leaves them on.
+bool setting_on(const std::string& text);
+
 void scramble_misc(Settings& settings);
 void unscramble_misc(Settings& settings);
 

@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/fltk/message_box.h"
+#include "platform/fltk/screen_window_fltk.h"
 #include "platform/timer.h"
 #include "platform/x11/x11_host.h"
 
@@ -75,6 +76,7 @@ RealRuntime::RealRuntime(int argc, char** argv, const std::string& application, 
 RealRuntime::~RealRuntime() { hold_off_screen_saver(false); }
 
 void RealRuntime::yield() {
+  present_screen_windows();
   Fl::check();
   opener_.reap();
 }
@@ -85,8 +87,45 @@ void RealRuntime::yield_until(int32_t deadline_ms) {
     yield();
     return;
   }
+  present_screen_windows();
   Fl::wait(remaining / 1000.0);
   opener_.reap();
+}
+
+// Presenting calls no handler, so no window enrols or withdraws during this loop.
+void RealRuntime::present_screen_windows() {
+  for (FltkScreenWindow* window : screen_windows_) window->present();
+}
+
+std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::string& caption,
+                                                                ScreenWindowHandler& handler) {
+  return std::make_unique<FltkScreenWindow>(*this, caption, handler);
+}
+
+void RealRuntime::enrol_screen_window(FltkScreenWindow& window) { screen_windows_.push_back(&window); }
+
+void RealRuntime::withdraw_screen_window(FltkScreenWindow& window) { std::erase(screen_windows_, &window); }
+
+float RealRuntime::timer_seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + now.tv_nsec / 1e9);
+}
+
+bool RealRuntime::key_down(int virtual_key) {
+  const bool tapped = tapped_keys_.erase(virtual_key) > 0;
+  return tapped || held_keys_.count(virtual_key) > 0;
+}
+
+void RealRuntime::key_event(int virtual_key, bool down) {
+  if (down) {
+    held_keys_.insert(virtual_key);
+    tapped_keys_.insert(virtual_key);
+  } else {
+    held_keys_.erase(virtual_key);
+  }
 }
 
 void RealRuntime::run_until_closed() {

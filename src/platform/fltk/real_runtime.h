@@ -6,7 +6,8 @@
 //   search, the screen-saver hold). Constructing the runtime, the clock, the command line, the
 //   data folder and the settings store all work without any display.
 // - `yield` is one `Fl::check()`; `yield_until` one `Fl::wait()` bounded by the deadline, so
-//   timers and window events run only inside them (and inside `message_box`).
+//   timers and window events run only inside them (and inside `message_box`). Both first let
+//   every screen window present its surface's changes, so the same yield draws them.
 // - Timers are FLTK timeouts; a timer's handler may stop, change or destroy its timer.
 // - `show_cursor` applies the count to every shown window of the program; windows shown later
 //   consult `cursor_hidden()`.
@@ -20,12 +21,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/fltk/shell_open.h"
+#include "platform/random_source.h"
 #include "platform/runtime.h"
 
 namespace quarlyn {
+
+class FltkScreenWindow;
 
 class RealRuntime final : public Runtime {
  public:
@@ -46,6 +53,7 @@ class RealRuntime final : public Runtime {
 
   std::string windows_dir() override;
   int32_t time_get_time() override;
+  float timer_seconds() override;
   std::string command_line() override;
   int screen_width() override;
   int screen_height() override;
@@ -54,6 +62,18 @@ class RealRuntime final : public Runtime {
                     int show) override;
 
   SettingsStore& settings_store() override { return store_; }
+  std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
+                                                     ScreenWindowHandler& handler) override;
+  // Screen windows enrol for their lifetime; see `yield`.
+  void enrol_screen_window(FltkScreenWindow& window);
+  void withdraw_screen_window(FltkScreenWindow& window);
+  double rnd() override { return random_.draw(); }
+  void randomize() override { random_.reseed(time_get_time()); }
+  bool key_down(int virtual_key) override;
+
+  // Key events of the program's windows, by Windows virtual-key code. A key pressed and
+  // released between two polls still counts as down at the next poll of it.
+  void key_event(int virtual_key, bool down);
 
   void timer_changed(Timer& timer) override;
   void timer_removed(Timer& timer) override;
@@ -68,6 +88,7 @@ class RealRuntime final : public Runtime {
 
  private:
   void hold_off_screen_saver(bool hold);
+  void present_screen_windows();
 
   std::string command_line_;
   std::string application_;
@@ -78,6 +99,10 @@ class RealRuntime final : public Runtime {
   bool screen_saver_active_ = true;
   bool screen_saver_held_ = false;
   std::string wallpaper_;
+  RandomSource random_;
+  std::set<int> held_keys_;
+  std::set<int> tapped_keys_;
+  std::vector<FltkScreenWindow*> screen_windows_;
 };
 
 }  // namespace quarlyn

@@ -3,8 +3,10 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/clock.h"
+#include "platform/test/test_screen_window.h"
 #include "platform/timer.h"
 
 namespace quarlyn {
@@ -102,6 +104,24 @@ void TestRuntime::message_box(const std::string& prompt, const std::string& titl
   if (on_message_box) on_message_box(message_boxes.back());
 }
 
+float TestRuntime::timer_seconds() {
+  constexpr double kDay = 86400;
+  double seconds = std::fmod(midnight_offset_seconds + clock_ / 1000.0, kDay);
+  return static_cast<float>(seconds < 0 ? seconds + kDay : seconds);
+}
+
+double TestRuntime::rnd() {
+  if (scripted_draws.empty()) return random_.draw();
+  double draw = scripted_draws.front();
+  scripted_draws.pop_front();
+  return draw;
+}
+
+void TestRuntime::randomize() {
+  ++randomize_calls;
+  random_.reseed(clock_);
+}
+
 void TestRuntime::end_program() { throw ProgramEnded{}; }
 
 bool TestRuntime::window_exists(const std::string& caption) { return open_windows.count(caption) > 0; }
@@ -120,6 +140,11 @@ int TestRuntime::shell_execute(const std::string& file, const std::string& param
                                int show) {
   shell_opens.push_back({file, parameters, folder, show});
   return shell_result;
+}
+
+std::unique_ptr<ScreenWindow> TestRuntime::create_screen_window(const std::string& caption,
+                                                               ScreenWindowHandler& handler) {
+  return std::make_unique<TestScreenWindow>(*this, caption, handler);
 }
 
 void TestRuntime::timer_changed(Timer& timer) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/random_source.h"
 #include "platform/runtime.h"
 #include "platform/settings_store.h"
 
@@ -59,12 +61,19 @@ class TestRuntime : public Runtime {
   void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
   std::string windows_dir() override { return windows_dir_text; }
   int32_t time_get_time() override { return clock_; }
+  // Local time follows the virtual clock from `midnight_offset_seconds` past midnight.
+  float timer_seconds() override;
   std::string command_line() override { return command_line_text; }
   int screen_width() override { return screen_w; }
   int screen_height() override { return screen_h; }
   int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
                     int show) override;
   SettingsStore& settings_store() override { return store_; }
+  std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
+                                                     ScreenWindowHandler& handler) override;
+  double rnd() override;
+  void randomize() override;
+  bool key_down(int virtual_key) override { return keys_down.count(virtual_key) > 0; }
   void timer_changed(Timer& timer) override;
   void timer_removed(Timer& timer) override;
 
@@ -80,10 +89,14 @@ class TestRuntime : public Runtime {
   std::string command_line_text;
   std::string windows_dir_text = "/home/player/.local/share/Dovrane Quarlyn/";
   std::set<std::string> open_windows;  // captions that window_exists finds
+  std::vector<class TestScreenWindow*> screen_windows;  // the full-screen windows that exist
+  double midnight_offset_seconds = 36000;
   int screen_w = 1024;
   int screen_h = 768;
   int shell_result = 42;
   std::function<void(const RecordedMessageBox&)> on_message_box;  // runs inside the box
+  std::set<int> keys_down;            // virtual-key codes held now
+  std::deque<double> scripted_draws;  // taken by `rnd` before the seeded draws
 
   // Recorders.
   std::vector<RecordedMessageBox> message_boxes;
@@ -91,6 +104,7 @@ class TestRuntime : public Runtime {
   std::vector<RecordedShellOpen> shell_opens;
   std::vector<bool> cursor_calls;
   int cursor_count = 0;
+  int randomize_calls = 0;
 
  private:
   struct Scheduled {
@@ -108,6 +122,7 @@ class TestRuntime : public Runtime {
 
   std::filesystem::path folder_;
   SettingsStore store_;
+  RandomSource random_;
   int32_t clock_ = 0;
   int64_t yields_ = 0;
   uint64_t next_order_ = 0;

@@ -1,0 +1,332 @@
+#include "platform/fltk/screen_window_fltk.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/fltk/real_runtime.h"
+#include "platform/fltk/virtual_keys.h"
+#include "platform/x11/x11_host.h"
+
+namespace quarlyn {
+namespace {
+
+// How long after `show` a refused keyboard grab or focus is tried again.
+constexpr int32_t kInputRetryMs = 5000;
+// Past this many rectangles waiting for one draw, drawing everything is cheaper.
+constexpr size_t kMaxPending = 256;
+
+enum ShiftBits { kShiftBit = 1, kControlBit = 2, kAltBit = 4 };
+
+int shift_state(int fltk_state) {
+  return ((fltk_state & FL_SHIFT) != 0 ? kShiftBit : 0) | ((fltk_state & FL_CTRL) != 0 ? kControlBit : 0) |
+         ((fltk_state & FL_ALT) != 0 ? kAltBit : 0);
+}
+
+// WM_NAME is STRING when the caption is plain ASCII, as most readers expect; UTF8_STRING when
+// STRING (Latin-1) could not carry it.
+void set_caption(Display* display, Window window, const std::string& caption) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(caption.data());
+  const int length = static_cast<int>(caption.size());
+  const bool ascii = std::all_of(caption.begin(), caption.end(), [](char c) { return (c & 0x80) == 0; });
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  XChangeProperty(display, window, XA_WM_NAME, ascii ? XA_STRING : utf8, 8, PropModeReplace, bytes, length);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8, PropModeReplace, bytes,
+                  length);
+  XFlush(display);
+}
+
+Rect clip_to_surface(const Rect& area, const Surface& surface) {
+  const int left = std::max(area.left, 0);
+  const int top = std::max(area.top, 0);
+  const int right = std::min(area.left + area.width, surface.width());
+  const int bottom = std::min(area.top + area.height, surface.height());
+  if (right <= left || bottom <= top) return {};
+  return {left, top, right - left, bottom - top};
+}
+
+struct ImageSource {
+  const Surface* surface;
+  int left;
+  int top;
+};
+
+// 0x00RRGGBB words are B, G, R, 0 in memory on little-endian machines, so each row is rewritten
+// as the R, G, B bytes fl_draw_image reads.
+void convert_row(void* data, int x, int y, int width, uchar* buffer) {
+  const auto& source = *static_cast<const ImageSource*>(data);
+  const Pixel* pixels = source.surface->row(source.top + y) + source.left + x;
+  for (int i = 0; i < width; ++i) {
+    buffer[3 * i] = static_cast<uchar>(pixels[i] >> 16);
+    buffer[3 * i + 1] = static_cast<uchar>(pixels[i] >> 8);
+    buffer[3 * i + 2] = static_cast<uchar>(pixels[i]);
+  }
+}
+
+void draw_area(const Surface& surface, const Rect& area, int origin_x, int origin_y) {
+  ImageSource source{&surface, area.left, area.top};
+  fl_draw_image(convert_row, &source, origin_x + area.left, origin_y + area.top, area.width, area.height, 3);
+}
+
+void fill_black(int x, int y, int width, int height) {
+  if (width > 0 && height > 0) fl_rectf(x, y, width, height, FL_BLACK);
+}
+
+}  // namespace
+
+// Single-buffered on purpose: a back buffer would copy the whole screen at every frame, while
+// drawing straight to the window costs only the changed rectangles.
+class FltkScreenWindow::View final : public Fl_Window {
+ public:
+  View(FltkScreenWindow& owner, int width, int height) : Fl_Window(0, 0, width, height), owner_(&owner) {
+    end();
+    callback(ignore_close);
+  }
+
+  FltkScreenWindow* owner() const { return owner_; }
+  void detach() { owner_ = nullptr; }
+
+  int handle(int event) override;
+  void draw() override;
+  void resize(int x, int y, int width, int height) override;
+
+ private:
+  // The handler decides when the window closes, not the window manager.
+  static void ignore_close(Fl_Widget*, void*) {}
+  bool live() const { return owner_ != nullptr && owner_->shown_; }
+  void key_pressed();
+
+  FltkScreenWindow* owner_;
+};
+
+int FltkScreenWindow::View::handle(int event) {
+  switch (event) {
+    case FL_KEYDOWN:
+    case FL_SHORTCUT:
+      if (live()) key_pressed();
+      return 1;
+    case FL_KEYUP:
+      if (live()) owner_->runtime_.key_event(virtual_key_code(Fl::event_key()), false);
+      return 1;
+    case FL_MOVE:
+    case FL_DRAG:
+      Fl_Window::handle(event);
+      if (live()) owner_->handler_.Form_MouseMove();
+      return 1;
+    case FL_PUSH:
+    case FL_RELEASE:
+      return 1;
+    default:
+      return Fl_Window::handle(event);
+  }
+}
+
+// The event's text is read first: the handler may yield, and later events replace it. Each call
+// may close or destroy the window, so liveness is checked between them.
+void FltkScreenWindow::View::key_pressed() {
+  const int code = virtual_key_code(Fl::event_key());
+  const int shift = shift_state(Fl::event_state());
+  const int character = typed_character(std::string_view(Fl::event_text(), static_cast<size_t>(Fl::event_length())));
+  owner_->runtime_.key_event(code, true);
+  owner_->handler_.Form_KeyDown(code, shift);
+  if (character >= 0 && live()) owner_->handler_.ascreen_KeyPress(character);
+}
+
+void FltkScreenWindow::View::draw() {
+  if (owner_ == nullptr) {
+    fill_black(0, 0, w(), h());
+    return;
+  }
+  owner_->draw_view((damage() & (FL_DAMAGE_ALL | FL_DAMAGE_EXPOSE)) != 0);
+}
+
+void FltkScreenWindow::View::resize(int x, int y, int width, int height) {
+  const bool size_changed = width != w() || height != h();
+  Fl_Window::resize(x, y, width, height);
+  if (owner_ != nullptr) owner_->view_resized(size_changed);
+}
+
+FltkScreenWindow::FltkScreenWindow(RealRuntime& runtime, std::string caption, ScreenWindowHandler& handler)
+    : runtime_(runtime),
+      caption_(std::move(caption)),
+      handler_(handler),
+      view_(new View(*this, runtime.screen_width(), runtime.screen_height())) {
+  view_->copy_label(caption_.c_str());
+  runtime_.enrol_screen_window(*this);
+}
+
+FltkScreenWindow::~FltkScreenWindow() {
+  close();
+  runtime_.withdraw_screen_window(*this);
+  view_->detach();
+  Fl::delete_widget(view_);
+}
+
+void FltkScreenWindow::show() {
+  if (shown_) return;
+  view_->resize(0, 0, runtime_.screen_width(), runtime_.screen_height());
+  view_->fullscreen();
+  view_->show();
+  Fl::add_system_handler(note_focus_event, nullptr);
+  set_caption(fl_display, fl_xid(view_), caption_);
+  if (runtime_.cursor_hidden()) view_->cursor(FL_CURSOR_NONE);
+  shown_ = true;
+  activation_due_ = true;
+  activated_ = false;
+  has_focus_ = false;
+  focus_lost_ = false;
+  grabbed_ = false;
+  focused_ = false;
+  redraw_all_ = true;
+  input_deadline_ms_ = clock_add(runtime_.time_get_time(), kInputRetryMs);
+  take_input();
+}
+
+void FltkScreenWindow::close() {
+  Fl::remove_timeout(activate_now, this);
+  activation_due_ = false;
+  if (!shown_) return;
+  shown_ = false;
+  Fl::remove_system_handler(note_focus_event);
+  if (grabbed_) XUngrabKeyboard(fl_display, CurrentTime);
+  grabbed_ = false;
+  view_->hide();
+  XFlush(fl_display);
+  pending_.clear();
+}
+
+void FltkScreenWindow::show_surface(Surface& screen) {
+  surface_ = &screen;
+  screen.track_changes(true);
+  screen.take_changes();
+  pending_.clear();
+  redraw_all_ = true;
+  if (shown_) view_->damage(FL_DAMAGE_USER1);
+}
+
+void FltkScreenWindow::move(const Rect& bounds) { view_->resize(bounds.left, bounds.top, bounds.width, bounds.height); }
+
+void FltkScreenWindow::present() {
+  if (!shown_) return;
+  if (activation_due_) {
+    activation_due_ = false;
+    Fl::add_timeout(0.0, activate_now, this);
+  }
+  take_input();
+  collect_changes();
+}
+
+void FltkScreenWindow::activate_now(void* self) {
+  auto& window = *static_cast<FltkScreenWindow*>(self);
+  if (!window.shown_) return;
+  window.activated_ = true;
+  window.handler_.Form_Activate();
+}
+
+// With owner events the program's own dialogs still receive their keys during the grab; only
+// keys that would go to other clients are redirected here. Fl::grab is not used: it would also
+// take the pointer and route every event of the program's dialogs to this window. FLTK grabs by
+// itself for a full-screen window without a window manager, but only once and not with one.
+void FltkScreenWindow::take_input() {
+  if ((grabbed_ && focused_) || clock_reached(runtime_.time_get_time(), input_deadline_ms_)) return;
+  const Window window = fl_xid(view_);
+  // Focus first: grabbing for the window that has the focus already stirs no focus events.
+  if (!focused_) focused_ = focus_if_viewable(fl_display, window);
+  if (!grabbed_) {
+    grabbed_ = XGrabKeyboard(fl_display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+  }
+}
+
+void FltkScreenWindow::collect_changes() {
+  if (surface_ == nullptr) return;
+  const std::vector<Rect> changes = surface_->take_changes();
+  if (surface_->width() != drawn_width_ || surface_->height() != drawn_height_) redraw_all_ = true;
+  if (!redraw_all_) pending_.insert(pending_.end(), changes.begin(), changes.end());
+  if (pending_.size() > kMaxPending) redraw_all_ = true;
+  if (redraw_all_) pending_.clear();
+  if (redraw_all_ || !pending_.empty()) view_->damage(FL_DAMAGE_USER1);
+}
+
+void FltkScreenWindow::draw_view(bool exposed) {
+  if (exposed || redraw_all_) {
+    draw_everything();
+  } else {
+    draw_changes();
+  }
+  if (exposed && shown_) handler_.Form_Paint();
+}
+
+void FltkScreenWindow::draw_changes() {
+  const int left = (view_->w() - surface_->width()) / 2;
+  const int top = (view_->h() - surface_->height()) / 2;
+  for (const Rect& change : pending_) {
+    const Rect area = clip_to_surface(change, *surface_);
+    if (area.width > 0) draw_area(*surface_, area, left, top);
+  }
+  pending_.clear();
+}
+
+void FltkScreenWindow::draw_everything() {
+  const int width = view_->w();
+  const int height = view_->h();
+  pending_.clear();
+  redraw_all_ = false;
+  drawn_width_ = surface_ != nullptr ? surface_->width() : 0;
+  drawn_height_ = surface_ != nullptr ? surface_->height() : 0;
+  if (drawn_width_ == 0 || drawn_height_ == 0) {
+    fill_black(0, 0, width, height);
+    return;
+  }
+  const int left = (width - drawn_width_) / 2;
+  const int top = (height - drawn_height_) / 2;
+  fill_black(0, 0, width, top);
+  fill_black(0, top + drawn_height_, width, height - top - drawn_height_);
+  fill_black(0, top, left, drawn_height_);
+  fill_black(left + drawn_width_, top, width - left - drawn_width_, drawn_height_);
+  draw_area(*surface_, {0, 0, drawn_width_, drawn_height_}, left, top);
+}
+
+void FltkScreenWindow::view_resized(bool size_changed) {
+  Form::move({view_->x(), view_->y(), view_->w(), view_->h()});
+  if (!size_changed) return;
+  redraw_all_ = true;
+  if (!shown_) return;
+  view_->damage(FL_DAMAGE_USER1);
+  handler_.Form_Resize();
+}
+
+// X's focus events, read before FLTK turns them into FL_FOCUS and FL_UNFOCUS: those also come
+// from the grab and from the focus moving off the pointer root onto this same window, which
+// change nothing for the handler. The function keeps no state and each shown window adds it
+// once, so FLTK removing any one of the identical entries (it removes by function) is right.
+int FltkScreenWindow::note_focus_event(void* event, void*) {
+  const XEvent& x = *static_cast<const XEvent*>(event);
+  if (x.type != FocusIn && x.type != FocusOut) return 0;
+  if (x.xfocus.mode == NotifyGrab || x.xfocus.mode == NotifyUngrab || x.xfocus.detail == NotifyInferior) return 0;
+  const auto* view = dynamic_cast<View*>(fl_find(x.xfocus.window));
+  if (view != nullptr && view->owner() != nullptr) view->owner()->focus_changed(x.type == FocusIn);
+  return 0;
+}
+
+// Losing the focus to one of the program's dialogs counts as well; the dialog closing puts the
+// focus back on the pointer root, which is this window under the pointer.
+void FltkScreenWindow::focus_changed(bool focused) {
+  if (!shown_) return;
+  if (!focused) {
+    focus_lost_ = focus_lost_ || (has_focus_ && activated_);
+    has_focus_ = false;
+    return;
+  }
+  has_focus_ = true;
+  if (!focus_lost_) return;
+  focus_lost_ = false;
+  Fl::add_timeout(0.0, activate_now, this);
+}
+
+}  // namespace quarlyn

@@ -1,0 +1,82 @@
+// The full-screen window of screen_window.h on a real desktop: an FLTK window over the whole
+// first screen, drawn from the shown surface with fl_draw_image.
+//
+// Contract, beyond `ScreenWindow`:
+// - `show` sizes the window to the first screen, makes it full screen and maps it, then writes
+//   the caption as WM_NAME and _NET_WM_NAME itself (without a window manager FLTK leaves a
+//   full-screen window unnamed), so other processes find it by caption. The cursor is hidden on
+//   it while the runtime's display count is below 0.
+// - Keyboard: while shown, the window holds an active keyboard grab with owner events, so keys
+//   meant for another client come to it, while the program's own dialogs still get theirs; and
+//   it takes the input focus, as no window manager may hand it over. A grab or focus refused
+//   (another client's grab, a window not yet viewable) is retried at yields for a few seconds.
+// - `present` runs at the start of every runtime yield (the runtime calls it for each enrolled
+//   window): it takes the surface's changes and damages them, so the same yield draws them;
+//   it also schedules the first activation and retries the grab and focus.
+// - Activation: the first one arrives from a timeout armed by the first yield after `show`.
+//   Each time the window gets the keyboard focus back after losing it (to another client or to
+//   one of the program's dialogs), another one arrives, also from a timeout.
+// - Key presses and releases also go to `RealRuntime::key_event`, for `key_down`.
+// - `close` and the destructor release the grab and hide the window; nothing reaches the handler
+//   after them. The window may be closed or destroyed from inside any of its handler's calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/screen_window.h"
+
+namespace quarlyn {
+
+class RealRuntime;
+
+class FltkScreenWindow final : public ScreenWindow {
+ public:
+  FltkScreenWindow(RealRuntime& runtime, std::string caption, ScreenWindowHandler& handler);
+  ~FltkScreenWindow() override;
+  FltkScreenWindow(const FltkScreenWindow&) = delete;
+  FltkScreenWindow& operator=(const FltkScreenWindow&) = delete;
+
+  void show() override;
+  void close() override;
+  bool shown() const override { return shown_; }
+  void show_surface(Surface& screen) override;
+  void move(const Rect& bounds) override;
+
+  void present();
+
+ private:
+  class View;
+
+  static void activate_now(void* self);
+  static int note_focus_event(void* event, void* unused);
+  void take_input();
+  void collect_changes();
+  void draw_view(bool exposed);
+  void draw_changes();
+  void draw_everything();
+  void view_resized(bool size_changed);
+  void focus_changed(bool focused);
+
+  RealRuntime& runtime_;
+  std::string caption_;
+  ScreenWindowHandler& handler_;
+  // Owned; handed to Fl::delete_widget on destruction, as this may run inside its event handling.
+  View* view_;
+  Surface* surface_ = nullptr;
+  std::vector<Rect> pending_;
+  bool redraw_all_ = true;
+  int drawn_width_ = 0;
+  int drawn_height_ = 0;
+  bool shown_ = false;
+  bool activation_due_ = false;
+  bool activated_ = false;
+  bool has_focus_ = false;
+  bool focus_lost_ = false;
+  bool grabbed_ = false;
+  bool focused_ = false;
+  int32_t input_deadline_ms_ = 0;
+};
+
+}  // namespace quarlyn

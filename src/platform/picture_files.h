@@ -1,0 +1,23 @@
+// Reading and writing picture files.
+//
+// `load_picture` reads BMP, GIF (first frame) and JPEG files, recognised by their content, not
+// their name. Anything it cannot read (missing, truncated, corrupt, unsupported, or larger than
+// kMaxPictureSide in either direction, checked before any allocation) gives nullopt; it never
+// crashes or ends the program. `save_picture` writes a 24-bit BMP.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/surface.h"
+
+namespace quarlyn {
+
+inline constexpr int kMaxPictureSide = 8192;
+
+std::optional<Surface> load_picture(const std::string& path);
+// The same, from bytes in memory (what `load_picture` reads from the file).
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size);
+bool save_picture(const Surface& picture, const std::string& path);
+
+}  // namespace quarlyn

@@ -1,0 +1,246 @@
+#include "saver/game_flow.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "saver/high_scores.h"
+#include "saver/music_and_sound.h"
+#include "saver/piece_step.h"
+#include "saver/piece_supply.h"
+#include "saver/playfield.h"
+#include "saver/sprite_compositor.h"
+#include "saver/well_animations.h"
+#include "startup/shell_services.h"
+
+namespace quarlyn {
+
+namespace {
+
+constexpr int kFewObstaclesGame = 3;
+constexpr int kManyObstaclesGame = 4;
+constexpr int kBlitzGame = 5;
+constexpr int kBlitzSpeedEntry = 19;
+constexpr int kLinesToWin = 40;
+constexpr Rect kGameOverPicture{240, 60, 160, 200};
+
+int32_t random_int(Runtime& runtime, int32_t range) { return static_cast<int32_t>(std::floor(range * runtime.rnd() + 1)); }
+
+int16_t speed_for_level(const Saver& saver, int32_t level) {
+  if (saver.settings.game_difficulty == kBlitzGame) return saver.game.drop_delays[kBlitzSpeedEntry];
+  return saver.game.drop_delays[std::min(level, kLevels)];
+}
+
+void set_starting_level(Saver& saver) {
+  Game& game = saver.game;
+  const int16_t configured = saver.settings.game_starting_level;
+  game.game_level = configured < 1 || configured > 10 ? 1 : configured;
+  if (saver.flags.robot_playing == 1) {
+    saver.runtime.randomize();
+    game.game_level = random_int(saver.runtime, 10);
+  }
+}
+
+void reset_input(Game& game) {
+  game.key_code = 0;
+  game.flash_count = 0;
+  game.flash_interval = 2;
+  game.key_repeating = 0;
+  game.last_key = 0;
+  game.key_delay_count = 0;
+  game.key_repeat_count = 0;
+  game.key_delay = 5;
+  game.key_repeat_rate = 1;
+}
+
+// Rows cleared at once score by the table of the level they were cleared at. More than four
+// (only possible with obstacle rows full from the start) score like four.
+int32_t clearing_points(int32_t level, int16_t rows) {
+  constexpr std::array<int32_t, 4> kPoints = {50, 100, 300, 1200};
+  return level * kPoints[std::clamp<int>(rows, 1, 4) - 1];
+}
+
+void level_up(Saver& saver) {
+  Game& game = saver.game;
+  game.game_level += 1;
+  game.drop_delay = speed_for_level(saver, game.game_level);
+  game.level_steps += 1;
+  stakko_showlevel(saver);
+  saver.runtime.yield();
+  stakko_newbackground(saver);
+  saver.runtime.yield();
+}
+
+void finish_clearing(Saver& saver) {
+  Game& game = saver.game;
+  stakko_scrolldown(game, saver.screen);
+  const int32_t points = clearing_points(game.game_level, game.full_row_count);
+  game.sound_hold = 0;
+  const bool four_or_more = game.full_row_count >= 4;
+  stakko_playsound(saver, four_or_more ? 4 : 3);
+  game.sound_hold = four_or_more ? 60 : 10;
+  stakko_showscore(saver, points);
+  game.game_lines += game.full_row_count;
+  stakko_showlines(saver);
+  if (game.game_lines >= kLinesToWin && game.timed_mode == 1) {
+    game.time_end = saver.runtime.timer_seconds();
+    handle_ending_time(saver);
+    stakko_dogameover(saver);
+    return;
+  }
+  if (game.game_lines > 10 * game.level_steps) level_up(saver);
+  game.game_state = kPauseBeforePiece;
+  game.state_countdown = 20;
+}
+
+void step_rows_flashing(Saver& saver) {
+  stakko_flasher(saver);
+  saver.game.flash_frames = static_cast<int16_t>(saver.game.flash_frames - 1);
+  if (saver.game.flash_frames == 0) finish_clearing(saver);
+}
+
+void step_pause_before_piece(Saver& saver) {
+  Game& game = saver.game;
+  game.state_countdown = static_cast<int16_t>(game.state_countdown - 1);
+  if (game.state_countdown != 0) return;
+  spawn_piece(game);
+  make_next_piece(saver);
+  stakko_redrawascreen(saver);
+  stakko_clearkey(game);
+  game.game_state = kPieceFalling;
+  if (game.game_level == 20 && game.level20_done == 0) {
+    game.level20_done = 1;
+    play_20_booms(saver);
+  }
+}
+
+void step_game_over_fill(Saver& saver) {
+  stakko_clearing(saver);
+  if (saver.game.filling != 0) return;
+  PlayScreen& screen = saver.screen;
+  const Rect& at = kGameOverPicture;
+  for (Surface* target : {&screen.ascreen, &screen.background_copy, &screen.background_main})
+    bitblt(*target, at.left, at.top, at.width, at.height, screen.game_over, 0, 0, SRCCOPY);
+  stakko_redrawascreen(saver);
+  saver.game.state_countdown = 100;
+  saver.game.game_state = kPauseAfterGame;
+}
+
+void step_pause_after_game(Saver& saver) {
+  Game& game = saver.game;
+  game.state_countdown = static_cast<int16_t>(game.state_countdown - 1);
+  if (game.state_countdown != 0) return;
+  stakko_checkhighscore(saver);
+  saver.flags.robot_playing = 1;
+  if (saver.flags.started_from_config != 1) {
+    init_the_game(saver);
+    game.game_state = kPieceFalling;
+  } else {
+    saver.flags.quit_requested = 1;
+  }
+}
+
+void step_piece_falling(Saver& saver) {
+  handle_time(saver);
+  stakko_movepiece(saver);
+  if (saver.game.game_state == kPieceFalling) stakko_drawpiece(saver.game);
+}
+
+void place_obstacle(Saver& saver, int32_t rows, int32_t first_row) {
+  Runtime& runtime = saver.runtime;
+  Game& game = saver.game;
+  runtime.randomize();
+  const int32_t value = random_int(runtime, 3) + 100;
+  const int32_t column = random_int(runtime, 10) + 10;
+  const int32_t row = random_int(runtime, rows) + first_row;
+  game.field_cells[row * kFieldColumns + column] = static_cast<int16_t>(value);
+  PlayScreen& screen = saver.screen;
+  for (Surface* target : {&screen.background_main, &screen.background_copy, &screen.background_work, &screen.ascreen})
+    copy_block(*target, kCell * column, kCell * row, game, screen.sprite, value);
+}
+
+}  // namespace
+
+void init_the_game(Saver& saver) {
+  Game& game = saver.game;
+  game.level20_done = 0;
+  game.piece_sequence_pos = 0;
+  stakko_initwav(saver);
+  init_speed_table(game);
+  clear_field(game);
+  set_starting_level(saver);
+  game.picture_index = game.game_level - 1;
+  stakko_changepicture(saver);
+  init_sprites(saver);
+  init_game_screen(saver);
+  load_piece_shapes(game, saver.settings);
+  reset_input(game);
+  game.level_steps = 1;
+  game.drop_delay = speed_for_level(saver, game.game_level);
+  game.timed_mode = saver.settings.game_difficulty == 6 ? 1 : 0;
+  game.drop_counter = 0;
+  make_next_piece(saver);
+  spawn_piece(game);
+  make_next_piece(saver);
+  game.game_score = 0;
+  game.game_lines = 0;
+  game.filling = 0;
+  game.game_state = kPieceFalling;
+  stakko_showscore(saver, 0);
+  stakko_showlevel(saver);
+  stakko_showlines(saver);
+  stakko_redrawascreen(saver);
+  game.time_start = saver.runtime.timer_seconds();
+}
+
+void move_sprites(Saver& saver) {
+  Game& game = saver.game;
+  saver.runtime.randomize();
+  if (game.sound_hold != 0) game.sound_hold = static_cast<int16_t>(game.sound_hold - 1);
+  switch (game.game_state) {
+    case kPieceFalling: step_piece_falling(saver); break;
+    case kRowsFlashing: step_rows_flashing(saver); break;
+    case kPauseBeforePiece: step_pause_before_piece(saver); break;
+    case kGameOverFill: step_game_over_fill(saver); break;
+    case kPauseAfterGame: step_pause_after_game(saver); break;
+    default: break;
+  }
+}
+
+void stakko_newgame(Saver& saver) {
+  saver.flags.robot_playing = 0;
+  init_the_game(saver);
+  saver.game.game_state = kPieceFalling;
+}
+
+void stakko_dogameover(Saver& saver) {
+  Game& game = saver.game;
+  for (int slot = 1; slot <= 16; ++slot) game.sprite_active[slot] = 0;
+  game.fill_row = 23;
+  game.filling = 1;
+  game.game_state = kGameOverFill;
+}
+
+void stakko_difficulty(Saver& saver) {
+  if (saver.flags.robot_playing == 1) return;
+  const int16_t type = saver.settings.game_difficulty;
+  if (type == kFewObstaclesGame) {
+    for (int i = 0; i < 30; ++i) place_obstacle(saver, 7, 16);
+  } else if (type == kManyObstaclesGame) {
+    for (int i = 0; i < 100; ++i) place_obstacle(saver, 16, 7);
+  }
+}
+
+void play_20_booms(Saver& saver) {
+  if (!setting_on(saver.settings.soundfx_on)) return;
+  auto boom = [&](int16_t effect, int32_t wait_ms) {
+    saver.game.sound_hold = 0;
+    stakko_playsound(saver, effect);
+    pause_ms(saver.runtime, wait_ms);
+  };
+  for (int i = 0; i < 5; ++i) boom(2, 400);
+  for (int i = 0; i < 5; ++i) boom(3, 130);
+  boom(5, 6900);
+}
+
+}  // namespace quarlyn

@@ -1,0 +1,121 @@
+#include "saver/play_screen.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/picture_files.h"
+#include "saver/game_flow.h"
+#include "saver/saver_context.h"
+
+namespace quarlyn {
+
+namespace {
+
+constexpr Rect kBlankCounterField{9, 45, 120, 25};
+constexpr Rect kScorePanel{40, 60, 140, 200};
+constexpr Rect kWellPicture{215, 0, 210, 480};
+constexpr Rect kNextBox{460, 60, 120, 140};
+constexpr int kDigitWidth = 20;
+constexpr int kDigitHeight = 25;
+
+void yield_times(Runtime& runtime, int times) {
+  for (int i = 0; i < times; ++i) runtime.yield();
+}
+
+// Draws `value` centred into the counter field at (x, y) of the master picture, then copies the
+// field to the other three surfaces.
+void draw_counter(PlayScreen& screen, int x, int y, int32_t value) {
+  const Rect& blank = kBlankCounterField;
+  bitblt(screen.background_main, x, y, blank.width, blank.height, screen.score_box, blank.left, blank.top, SRCCOPY);
+  const std::string digits = std::to_string(value);
+  const int start = x + 50 - (static_cast<int>(digits.size()) - 1) * 10;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    const int d = digits[i] - '0';
+    bitblt(screen.background_main, start + kDigitWidth * static_cast<int>(i), y, kDigitWidth, kDigitHeight,
+           screen.numbers, kDigitWidth * d, 0, SRCCOPY);
+  }
+  for (Surface* target : {&screen.background_copy, &screen.background_work, &screen.ascreen})
+    bitblt(*target, x, y, blank.width, blank.height, screen.background_main, x, y, SRCCOPY);
+}
+
+bool load_into(Surface& surface, const std::string& path) {
+  std::optional<Surface> picture = load_picture(path);
+  if (!picture) return false;
+  surface.assign(*picture);
+  return true;
+}
+
+void copy_area(Surface& to, const Surface& from, const Rect& area) {
+  bitblt(to, area.left, area.top, area.width, area.height, from, area.left, area.top, SRCCOPY);
+}
+
+}  // namespace
+
+void stakko_initgraphics(Saver& saver) {
+  PlayScreen& screen = saver.screen;
+  Surface* const targets[] = {&screen.bonus,   &screen.sprite,    &screen.game_over,  &screen.next_box,
+                              &screen.numbers, &screen.score_box, &screen.stakko_grid};
+  int entry = 11;
+  for (Surface* target : targets) {
+    if (!load_into(*target, saver.settings.graphics_files[entry++])) return;
+    saver.runtime.yield();
+  }
+}
+
+void stakko_changepicture(Saver& saver) {
+  int32_t& index = saver.game.picture_index;
+  index += 1;
+  if (index > 10) index = 1;
+  load_into(saver.screen.picture_background, saver.settings.graphics_files[index]);
+}
+
+void init_game_screen(Saver& saver) {
+  PlayScreen& screen = saver.screen;
+  yield_times(saver.runtime, 2);
+  screen.ascreen.assign(screen.playfield);
+  paint_picture(screen.ascreen, screen.picture_background, 0, 0, kPlayWidth, kPlayHeight);
+  bitblt(screen.ascreen, kWellPicture.left, kWellPicture.top, kWellPicture.width, kWellPicture.height,
+         screen.stakko_grid, 0, 0, SRCCOPY);
+  bitblt(screen.ascreen, kNextBox.left, kNextBox.top, kNextBox.width, kNextBox.height, screen.next_box, 0, 0, SRCCOPY);
+  bitblt(screen.ascreen, kScorePanel.left, kScorePanel.top, kScorePanel.width, kScorePanel.height, screen.score_box,
+         0, 0, SRCCOPY);
+  stakko_difficulty(saver);
+  yield_times(saver.runtime, 1);
+  // The full copies carry the obstacle blocks too: they were stamped into the play screen.
+  for (Surface* copy : {&screen.background_main, &screen.background_work, &screen.background_copy})
+    copy->assign(screen.ascreen);
+  yield_times(saver.runtime, 1);
+  saver.window.full_redraw_pending = 1;
+}
+
+void stakko_newbackground(Saver& saver) {
+  PlayScreen& screen = saver.screen;
+  stakko_changepicture(saver);
+  paint_picture(screen.background_work, screen.picture_background, 0, 0, kPlayWidth, kPlayHeight);
+  for (const Rect& kept : {kScorePanel, kWellPicture, kNextBox}) copy_area(screen.background_work, screen.background_copy, kept);
+  for (Surface* copy : {&screen.background_copy, &screen.background_main, &screen.ascreen})
+    bitblt(*copy, 0, 0, kPlayWidth, kPlayHeight, screen.background_work, 0, 0, SRCCOPY);
+  yield_times(saver.runtime, 2);
+}
+
+void stakko_redrawascreen(Saver& saver) {
+  yield_times(saver.runtime, 2);
+  bitblt(saver.screen.ascreen, 0, 0, kPlayWidth, kPlayHeight, saver.screen.background_copy, 0, 0, SRCCOPY);
+  yield_times(saver.runtime, 3);
+}
+
+void stakko_showscore(Saver& saver, int32_t points) {
+  saver.game.game_score += points;
+  draw_counter(saver.screen, 50, 101, saver.game.game_score);
+}
+
+void stakko_showlevel(Saver& saver) { draw_counter(saver.screen, 50, 163, saver.game.game_level); }
+
+void stakko_showlines(Saver& saver) {
+  int32_t shown = saver.game.game_lines;
+  if (saver.settings.game_difficulty == 6) shown = std::max(40 - saver.game.game_lines, 0);
+  draw_counter(saver.screen, 50, 225, shown);
+}
+
+}  // namespace quarlyn

@@ -1,0 +1,24 @@
+// The saver window's own state: frame pacing, input counting, the repaint request, the screen
+// size and the audio bookkeeping.
+#pragma once
+
+#include <cstdint>
+
+namespace quarlyn {
+
+struct SaverWindowState {
+  int32_t saver_started = 0;
+  int32_t wait_start = 0;
+  int32_t frame_counter = 0;
+  int16_t mouse_moves = 0;
+  int16_t mouse_threshold = 22;
+  int16_t full_redraw_pending = 0;
+  int32_t screen_width = 0;
+  int32_t screen_height = 0;
+  int16_t playlist_pos = 1;
+  int32_t midi_busy = 0;
+  int32_t wav_busy = 0;
+  int16_t wav_opened = 0;
+};
+
+}  // namespace quarlyn
