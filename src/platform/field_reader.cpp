@@ -33,10 +33,15 @@ bool parse_int16(const std::string& text, int16_t& value) {
 }  // namespace
 
 std::optional<FieldReader> FieldReader::open(const std::string& path) {
+  // The game's data files hold a few thousand fields; a larger file is read only this far, so
+  // a wrong or hostile file cannot exhaust memory.
+  constexpr std::streamsize kMaxBytes = 1 << 20;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text(kMaxBytes, '\0');
+  in.read(text.data(), kMaxBytes);
   if (in.bad()) return std::nullopt;
+  text.resize(static_cast<size_t>(in.gcount()));
   return FieldReader(std::move(text));
 }
 

@@ -23,7 +23,8 @@ namespace quarlyn {
 
 class FieldReader {
  public:
-  // Reads the whole file at once, so no handle stays open; nothing when it cannot be read.
+  // Reads the file (its first MiB) at once, so no handle stays open; nothing when it cannot be
+  // read.
   static std::optional<FieldReader> open(const std::string& path);
 
   explicit FieldReader(std::string text);

@@ -2,9 +2,10 @@
 // with XDamage for SECONDS seconds and prints how many frames reached the screen and how evenly
 // they came. Damage events less than 3 ms apart belong to one presented frame.
 //
-// Only frames that change the picture are seen. The falling piece moves almost every frame, so
-// the interval median shows the frame period, but pauses of the game (a cleared row's flash, the
-// game-over screen) leave long gaps that raise the high percentiles.
+// Only frames that change the picture (draw into the window) are seen. The falling piece is
+// redrawn almost every frame, so the interval median shows the frame period, but pauses of the
+// game (a cleared row's flash, the game-over screen) leave long gaps that raise the high
+// percentiles.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -142,7 +143,7 @@ int run(const std::string& caption, double seconds) {
   const auto start = Clock::now();
   const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   bool window_gone = false;
-  while (!window_gone) {
+  for (;;) {
     while (XPending(display)) {
       XEvent event;
       XNextEvent(display, &event);
@@ -155,7 +156,7 @@ int run(const std::string& caption, double seconds) {
     }
     XFlush(display);
     const auto now = Clock::now();
-    if (now >= end) break;
+    if (window_gone || now >= end) break;
     pollfd fd{ConnectionNumber(display), POLLIN, 0};
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(end - now);
     poll(&fd, 1, static_cast<int>(wait.count()));

@@ -185,13 +185,6 @@ TEST(PaintPictureTest, ReducingAveragesTheCoveredPixels) {
   }
 }
 
-TEST(PaintPictureTest, SameSizeCopiesExactly) {
-  const Surface picture = numbered(7, 5, 0x300000);
-  Surface copy(7, 5);
-  paint_picture(copy, picture, 0, 0, 7, 5);
-  EXPECT_TRUE(same_pixels(copy, picture));
-}
-
 // A clipped painting shows the same pixels as the matching part of an unclipped one.
 TEST(PaintPictureTest, ClippingCutsWithoutShiftingThePicture) {
   const Surface picture = numbered(5, 3, 0x200000);

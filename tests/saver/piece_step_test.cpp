@@ -13,8 +13,8 @@ namespace {
 
 using namespace testing::rules;
 
-constexpr int kO = 2;    // 2x2 in box rows 1..2, columns 1..2 (columns 15..16 at the spawn)
-constexpr int kDot = 3;  // one cell in box row 0, column 0
+constexpr int kO = 2;     // box rows 1..2, columns 1..2 (columns 15..16 at the spawn)
+constexpr int kDot = 3;   // box row 0, column 0
 constexpr int kHalf = 4;  // a bar in rotation 0, nothing in the other rotations
 
 class PieceStepTest : public RuleCoreTest {
@@ -28,74 +28,47 @@ class PieceStepTest : public RuleCoreTest {
     game().next_image = 5;
     spawn_piece(game());
   }
-
-  // The 1-based polls among the first `polls` that give a code while `keys` are held.
+  // The polls, counted from 1, that give a code.
   std::vector<int> coded_polls(int polls) {
     std::vector<int> coded;
     for (int poll = 1; poll <= polls; ++poll)
       if (get_keyboard(saver) != 0) coded.push_back(poll);
     return coded;
   }
-  int polls_until_code() {
-    for (int poll = 1; poll <= 100; ++poll)
-      if (get_keyboard(saver) != 0) return poll;
-    return -1;
-  }
-  int stored_cells() {
+  int occupied_cells() {
     int count = 0;
     for (int16_t cell : game().field_cells) count += cell != 0;
     return count;
   }
 };
 
-TEST_F(PieceStepTest, AHeldKeyRepeatsAfterItsDelay) {
+TEST_F(PieceStepTest, AHeldKeyRepeatsAfterItsDelayAndClearkeyHoldsItBack) {
   rt.keys_down = {kKeyLeft};
   EXPECT_EQ(coded_polls(20), (std::vector<int>{1, 9, 11, 13, 15, 17, 19}));
-  EXPECT_EQ(game().key_code, 0);  // poll 20 gave nothing
+  stakko_clearkey(game());  // in the repeat phase
+  EXPECT_EQ(coded_polls(18), std::vector<int>{17});
+
+  rt.keys_down = {kKeyRight};  // another key is given at once
+  EXPECT_EQ(coded_polls(3), std::vector<int>{1});
+  stakko_clearkey(game());  // still in the first delay: 4 more polls, then 17
+  EXPECT_EQ(coded_polls(21), std::vector<int>{21});
+
   rt.keys_down.clear();
-  EXPECT_EQ(coded_polls(20), std::vector<int>{});
-}
-
-TEST_F(PieceStepTest, ClearkeyHoldsBackAHeldKeyForSeventeenPolls) {
-  rt.keys_down = {kKeyLeft};
-  coded_polls(9);  // in the repeat phase, code just given
-  stakko_clearkey(game());
-  EXPECT_EQ(polls_until_code(), 17);
-
-  // A key still in its first delay finishes the delay (4 more polls), then waits the same 17.
-  rt.keys_down = {kKeyRight};
-  coded_polls(3);
-  stakko_clearkey(game());
-  EXPECT_EQ(polls_until_code(), 21);
-
-  // Releasing the key, or pressing another, gives the new press at once.
-  stakko_clearkey(game());
-  rt.keys_down.clear();
-  get_keyboard(saver);
-  rt.keys_down = {kKeyRight};
+  EXPECT_EQ(coded_polls(30), std::vector<int>{});
+  rt.keys_down = {kKeyRight};  // a fresh press after a release
   EXPECT_EQ(get_keyboard(saver), kKeyRight);
-  stakko_clearkey(game());
-  EXPECT_EQ(game().key_code, 0);
-  rt.keys_down = {kKeyUp};
-  EXPECT_EQ(get_keyboard(saver), kKeyUp);
 }
 
 TEST_F(PieceStepTest, TheStrongestHeldKeyWins) {
-  struct Case {
-    std::set<int> keys;
-    int32_t code;
-  };
-  const std::vector<Case> cases{
-      {{kKeyLeft, kKeyUp}, kKeyLeft},    {{kKeySpace, kKeyLeft}, kKeySpace}, {{kKeySpace, kKeyDown}, kKeySpace},
-      {{kKeyEsc, kKeySpace}, kKeyEsc},   {{kKeyRight, kKeyUp}, kKeyRight},   {{kKeyDown, kKeyRight}, kKeyDown},
-      {{kKeyLeft, kKeyDown}, kKeyLeft},  {{kKeyA, kKeyUp}, kKeyUp},          {{kKeyA, kKeyD}, kKeyA},
-      {{kKeyW, kKeyS}, kKeyS},           {{kKeyD, kKeyW}, kKeyD},            {{kKeyW}, kKeyW},
-      {{kKeyS, kKeyEsc}, kKeyEsc},
-  };
-  for (const Case& c : cases) {
+  const std::vector<std::pair<std::set<int>, int32_t>> cases{
+      {{kKeyLeft, kKeyUp}, kKeyLeft},   {{kKeySpace, kKeyLeft}, kKeySpace}, {{kKeySpace, kKeyDown}, kKeySpace},
+      {{kKeyEsc, kKeySpace}, kKeyEsc},  {{kKeyRight, kKeyUp}, kKeyRight},   {{kKeyDown, kKeyRight}, kKeyDown},
+      {{kKeyLeft, kKeyDown}, kKeyLeft}, {{kKeyA, kKeyUp}, kKeyUp},          {{kKeyA, kKeyD}, kKeyA},
+      {{kKeyW, kKeyS}, kKeyS},          {{kKeyD, kKeyW}, kKeyD},            {{kKeyS, kKeyEsc}, kKeyEsc}};
+  for (const auto& [keys, code] : cases) {
     game().last_key = 0;
-    rt.keys_down = c.keys;
-    EXPECT_EQ(get_keyboard(saver), c.code) << *c.keys.begin();
+    rt.keys_down = keys;
+    EXPECT_EQ(get_keyboard(saver), code) << *keys.begin() << "+" << *keys.rbegin();
   }
 }
 
@@ -108,7 +81,7 @@ class QueryRecorder : public TestRuntime {
   std::vector<int> queried;
 };
 
-TEST(KeyboardPoll, QueriesTheArrowsFirstAndTheLettersOnlyWhenNothingElseIsDown) {
+TEST(KeyboardPoll, QueriesTheLettersOnlyWhenNoOtherKeyIsDown) {
   QueryRecorder recorder;
   Settings settings;
   RunFlags flags;
@@ -121,28 +94,22 @@ TEST(KeyboardPoll, QueriesTheArrowsFirstAndTheLettersOnlyWhenNothingElseIsDown) 
   EXPECT_EQ(recorder.queried, (std::vector<int>{38, 39, 40, 37, 32, 27}));
 }
 
-TEST_F(PieceStepTest, EachKeyDoesItsMoveOnceAndIsUsedUp) {
+TEST_F(PieceStepTest, EachKeyActsOnceWhereThePieceFits) {
   struct Case {
     int32_t key;
-    int16_t x, rotation;
+    int16_t x, start_x, rotation;
   };
-  for (const Case& c : {Case{kKeyLeft, 260, 0}, Case{kKeyA, 260, 0}, Case{kKeyRight, 300, 0}, Case{kKeyD, 300, 0},
-                        Case{kKeyUp, 280, 1}, Case{kKeyW, 280, 1}, Case{kKeyEsc, 280, 0}, Case{99, 280, 0}}) {
-    place_piece(game(), kO, 280, 100);
+  for (const Case& c : {Case{kKeyLeft, 260, 280, 0}, Case{kKeyA, 260, 280, 0}, Case{kKeyRight, 300, 280, 0},
+                        Case{kKeyD, 300, 280, 0}, Case{kKeyUp, 280, 280, 1}, Case{kKeyW, 280, 280, 1},
+                        Case{kKeyEsc, 280, 280, 0}, Case{kKeyLeft, 200, 200, 0}, Case{kKeyRight, 360, 360, 0}}) {
+    place_piece(game(), kO, c.start_x, 100);
     game().key_code = c.key;
     stakko_movepiece(saver);
     EXPECT_EQ(game().piece_x, c.x) << c.key;
     EXPECT_EQ(game().piece_rotation, c.rotation) << c.key;
     EXPECT_EQ(game().key_code, 0) << c.key;
   }
-  place_piece(game(), kO, 200, 100);  // against the left wall
-  game().key_code = kKeyLeft;
-  stakko_movepiece(saver);
-  EXPECT_EQ(game().piece_x, 200);
-  place_piece(game(), kO, 360, 100, 3);  // against the right wall
-  game().key_code = kKeyRight;
-  stakko_movepiece(saver);
-  EXPECT_EQ(game().piece_x, 360);
+  place_piece(game(), kO, 280, 100, 3);
   game().key_code = kKeyUp;
   stakko_movepiece(saver);
   EXPECT_EQ(game().piece_rotation, 0);
@@ -173,7 +140,7 @@ TEST_F(PieceStepTest, ASoftDropScoresAPointAndFallsOrLandsInTheSameTick) {
   stakko_movepiece(saver);
   EXPECT_EQ(game().game_score, 2);
   EXPECT_EQ(game().field_cells[23 * 32 + 15], 33);
-  EXPECT_EQ(game().field_cells[22 * 32 + 16], 33);
+  EXPECT_EQ(occupied_cells(), 4);
   EXPECT_EQ(game().piece_y, -20);  // the next piece is already falling
   EXPECT_EQ(game().game_state, kPieceFalling);
   EXPECT_EQ(game().sprite_active[16], 0);
@@ -188,7 +155,7 @@ TEST_F(PieceStepTest, AHardDropScoresByItsStartingRowAndEndsTheTick) {
   EXPECT_EQ(game().game_score, 25);
   EXPECT_EQ(game().field_cells[23 * 32 + 16], 8);
   EXPECT_EQ(game().key_code, 0);
-  EXPECT_EQ(game().drop_counter, -20);  // the new piece had no gravity step
+  EXPECT_EQ(game().drop_counter, -20);  // no gravity step after the drop
 
   place_piece(game(), kDot, 280, 440);  // row 22
   game().key_code = kKeySpace;
@@ -200,7 +167,7 @@ TEST_F(PieceStepTest, AHardDropScoresByItsStartingRowAndEndsTheTick) {
 TEST_F(PieceStepTest, ASpawnOverBlocksEndsTheGameBeforeAnyKey) {
   set_cell(game(), 0, 15, 3);
   rt.keys_down = {kKeyLeft};
-  for (int slot = 1; slot <= 16; ++slot) game().sprite_active[slot] = 1;
+  game().sprite_active[1] = 1;
   stakko_movepiece(saver);
   EXPECT_EQ(game().game_state, kGameOverFill);
   EXPECT_EQ(game().piece_x, 280);
@@ -210,10 +177,10 @@ TEST_F(PieceStepTest, ASpawnOverBlocksEndsTheGameBeforeAnyKey) {
   game().game_state = kPieceFalling;
   stakko_drop(saver);
   EXPECT_EQ(game().game_state, kGameOverFill);
-  EXPECT_EQ(stored_cells(), 1);
+  EXPECT_EQ(occupied_cells(), 1);
 }
 
-TEST_F(PieceStepTest, AHeldKeyDoesNotRunOnIntoTheNextPiece) {
+TEST_F(PieceStepTest, AKeyHeldThroughALandingWaitsBeforeMovingTheNextPiece) {
   game().drop_delay = 1;
   game().drop_counter = 0;
   place_piece(game(), kO, 280, 420);
@@ -234,28 +201,25 @@ TEST_F(PieceStepTest, APieceWithoutCellsLandsAtOnceAndThePlayGoesOn) {
     game().next_kind = kO;
     stakko_movepiece(saver);
     EXPECT_EQ(game().piece_kind, kO) << kind;
-    EXPECT_EQ(stored_cells(), 0) << kind;
   }
   place_piece(game(), 0, 280, -20);
   game().next_kind = kO;
   stakko_drop(saver);
   EXPECT_EQ(game().piece_kind, kO);
 
-  // Turning into an empty rotation: the piece lands in the next tick.
-  place_piece(game(), kHalf, 280, 100);
+  place_piece(game(), kHalf, 280, 100);  // turned into its empty rotation, it lands next tick
   game().key_code = kKeyUp;
   stakko_movepiece(saver);
   ASSERT_EQ(game().piece_rotation, 1);
   game().next_kind = kO;
   stakko_movepiece(saver);
   EXPECT_EQ(game().piece_kind, kO);
+  EXPECT_EQ(occupied_cells(), 0);
 
-  // With no shapes at all every tick brings the next piece; nothing hangs.
-  game().piece_shapes = {};
+  game().piece_shapes = {};  // no shapes at all: every tick brings the next piece
   flags.robot_playing = 1;
   for (int tick = 0; tick < 200; ++tick) stakko_movepiece(saver);
   EXPECT_EQ(game().game_state, kPieceFalling);
-  EXPECT_EQ(stored_cells(), 0);
 }
 
 }  // namespace

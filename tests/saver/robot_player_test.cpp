@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <random>
 
-#include "saver/game_flow.h"
 #include "saver/piece_step.h"
 #include "saver/playfield.h"
 #include "saver/rule_core_fixture.h"
@@ -61,7 +60,7 @@ TEST_F(RobotTest, OnAnEmptyWellEveryKindGoesLeftmostInRotationZero) {
   }
 }
 
-TEST_F(RobotTest, TheSearchLeavesThePieceWhereItWasAndTurnsOneStep) {
+TEST_F(RobotTest, ItTakesTheOneDeepColumnAndLeavesThePieceInPlaceWhileSearching) {
   one_deep_column();
   game().next_kind = kI;
   spawn_piece(game());
@@ -70,23 +69,16 @@ TEST_F(RobotTest, TheSearchLeavesThePieceWhereItWasAndTurnsOneStep) {
   EXPECT_EQ(game().key_code, kKeyRight);
   EXPECT_EQ(game().piece_x, 280);
   EXPECT_EQ(game().piece_y, -20);
-  EXPECT_EQ(game().piece_rotation, 1);
+  EXPECT_EQ(game().piece_rotation, 1);  // one step toward the target
   EXPECT_EQ(game().robot_in_position, 0);
   EXPECT_EQ(game().field_cells, field);
-}
 
-TEST_F(RobotTest, ItTakesTheOneDeepColumnAndClearsFourRows) {
-  one_deep_column();
-  game().next_kind = kI;
-  spawn_piece(game());
   ASSERT_TRUE(steer_into_position());
-  // Rotations 1 and 3 both reach the floor; the lower rotation wins the tie.
-  EXPECT_EQ(game().piece_rotation, 1);
+  EXPECT_EQ(game().piece_rotation, 1);  // rotations 1 and 3 both reach the floor: the lower wins
   EXPECT_EQ(game().piece_x, 360);
   for (int tick = 0; tick < 40 && game().game_state == kPieceFalling; ++tick) stakko_movepiece(saver);
   EXPECT_EQ(game().game_state, kRowsFlashing);
   EXPECT_EQ(game().full_row_count, 4);
-  EXPECT_EQ(game().bonus_clear, 1);
 }
 
 TEST_F(RobotTest, ItTurnsOneStepPerTickAndOnlyWhenTheTurnFits) {
@@ -142,77 +134,63 @@ TEST_F(RobotTest, ItLeavesAPieceWithAnEmptyRotationAlone) {
   }
 }
 
-// Only well cells hold anything, and only block or obstacle images.
-::testing::AssertionResult field_consistent(const Game& game) {
+// Only well cells hold anything, and only block or obstacle images; no full row is left.
+::testing::AssertionResult field_consistent(const Game& game, bool after_collapse) {
   for (int index = 0; index < static_cast<int>(game.field_cells.size()); ++index) {
-    const int16_t value = game.field_cells[index];
-    const int row = index / 32;
     const int column = index % 32;
-    const bool in_well = row < 24 && column >= kWellLeftColumn && column <= kWellRightColumn;
+    const bool in_well = index < 24 * 32 && column >= kWellLeftColumn && column <= kWellRightColumn;
+    const int16_t value = game.field_cells[index];
     if (value < 0 || value > 103 || (!in_well && value != 0))
       return ::testing::AssertionFailure() << "cell " << index << " holds " << value;
+  }
+  for (int row = 0; row < 24 && after_collapse; ++row) {
+    int filled = 0;
+    for (int column = kWellLeftColumn; column <= kWellRightColumn; ++column) filled += game.field_cells[row * 32 + column] > 0;
+    if (filled == 10) return ::testing::AssertionFailure() << "row " << row << " is still full";
   }
   return ::testing::AssertionSuccess();
 }
 
-bool any_full_row(const Game& game) {
-  for (int row = 0; row < 24; ++row) {
-    int filled = 0;
-    for (int column = kWellLeftColumn; column <= kWellRightColumn; ++column) filled += game.field_cells[row * 32 + column] > 0;
-    if (filled == 10) return true;
-  }
-  return false;
-}
-
-class RobotSoakTest : public RobotTest {
- protected:
-  void new_game() {
-    clear_field(game());
-    std::uniform_int_distribution<int> column(kWellLeftColumn, kWellRightColumn);
-    std::uniform_int_distribution<int> row(17, 23);
-    std::uniform_int_distribution<int> image(101, 103);
-    for (int block = 0; block < 30; ++block) set_cell(game(), row(random), column(random), static_cast<int16_t>(image(random)));
-    game().game_state = kPieceFalling;
-    make_next_piece(saver);
-    spawn_piece(game());
-    make_next_piece(saver);
-  }
-  void next_piece_after_clear() {
-    stakko_scrolldown(game(), saver.screen);
-    ASSERT_FALSE(any_full_row(game()));
-    spawn_piece(game());
-    make_next_piece(saver);
-    stakko_clearkey(game());
-    game().game_state = kPieceFalling;
-  }
-
-  std::mt19937 random{20240611};
-};
-
-TEST_F(RobotSoakTest, TheRobotPlaysThousandsOfPiecesWithoutHangingOrBreakingTheField) {
-  saver.screen = PlayScreen{};  // the rules alone: nothing to draw on
+// Plays the rule core as the game flow would: after a clear the rows go and the next piece
+// comes; a lost game starts over with some obstacles. Every kind of the file takes part.
+TEST_F(RobotTest, ItPlaysThousandsOfPiecesWithoutHangingOrBreakingTheField) {
+  saver.screen = PlayScreen{};  // nothing to draw on: the rules alone
   game().drop_delay = 3;
-  std::uniform_int_distribution<int> kind(1, 10);
+  std::mt19937 random{20240611};
+  const auto draw = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  const auto new_game = [&] {
+    clear_field(game());
+    for (int block = 0; block < 30; ++block)
+      set_cell(game(), draw(17, 23), draw(kWellLeftColumn, kWellRightColumn), static_cast<int16_t>(draw(101, 103)));
+    make_next_piece(saver);
+    spawn_piece(game());
+    make_next_piece(saver);
+    game().game_state = kPieceFalling;
+  };
   new_game();
   int pieces = 0;
   int games = 1;
   int rows = 0;
-  constexpr int kMaxTicks = 2'000'000;
-  for (int tick = 0; tick < kMaxTicks && pieces < 5000; ++tick) {
-    if (game().game_state == kPieceFalling) stakko_movepiece(saver);
-    if (game().game_state == kRowsFlashing) {
+  for (int tick = 0; tick < 2'000'000 && pieces < 5000; ++tick) {
+    stakko_movepiece(saver);
+    const bool cleared = game().game_state == kRowsFlashing;
+    if (cleared) {
       rows += game().full_row_count;
-      next_piece_after_clear();
+      stakko_scrolldown(game(), saver.screen);
+      spawn_piece(game());
+      make_next_piece(saver);
+      stakko_clearkey(game());
+      game().game_state = kPieceFalling;
     }
     if (game().game_state == kGameOverFill) {
       ++games;
       new_game();
     }
-    if (game().drop_counter == -20 && game().piece_y == -20) {  // a new piece came
+    if (game().drop_counter == -20) {  // a new piece has come
       ++pieces;
-      game().next_kind = static_cast<int16_t>(kind(random));
+      game().next_kind = static_cast<int16_t>(draw(1, 10));
     }
-    ASSERT_TRUE(field_consistent(game())) << "tick " << tick;
+    ASSERT_TRUE(field_consistent(game(), cleared)) << "tick " << tick;
   }
   EXPECT_EQ(pieces, 5000);
   EXPECT_GT(games, 1);

@@ -194,10 +194,12 @@ void FltkScreenWindow::close() {
   if (!shown_) return;
   shown_ = false;
   Fl::remove_system_handler(note_focus_event);
-  if (grabbed_) XUngrabKeyboard(fl_display, CurrentTime);
+  // Also ends the grab FLTK may have taken for the window by itself.
+  XUngrabKeyboard(fl_display, CurrentTime);
   grabbed_ = false;
   view_->hide();
-  XFlush(fl_display);
+  // Synchronous, so the keyboard is free for other clients once this returns.
+  XSync(fl_display, False);
   pending_.clear();
 }
 
@@ -254,7 +256,7 @@ void FltkScreenWindow::collect_changes() {
 }
 
 void FltkScreenWindow::draw_view(bool exposed) {
-  if (exposed || redraw_all_) {
+  if (exposed || redraw_all_ || surface_ == nullptr) {
     draw_everything();
   } else {
     draw_changes();
