@@ -5,8 +5,8 @@ quarlyn=$bin_dir/quarlyn
 program_folder=$(cd "$bin_dir/../data" && pwd)
 "$tools_dir/record_install_path" "$program_folder/" >/dev/null
 
-# Mean brightness of a screenshot, 0 to 1.
-brightness() { /usr/bin/convert "$1" -colorspace Gray -format "%[fx:mean]" info:; }
+# Mean brightness of the centred 640x480 play screen in a screenshot, 0 to 1.
+brightness() { /usr/bin/convert "$1" -gravity center -crop 640x480+0+0 -colorspace Gray -format "%[fx:mean]" info:; }
 
 "$quarlyn" /S &
 pid=$!
@@ -16,7 +16,7 @@ sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the saver ended by itself"
 screenshot saver_robot
 shots=${QUARLYN_SCREENSHOTS:-$helper_dir/screenshots}
-awk -v b="$(brightness "$shots/saver_robot.png")" 'BEGIN { exit !(b > 0.05) }' || fail "the play screen is dark"
+awk -v b="$(brightness "$shots/saver_robot.png")" 'BEGIN { exit !(b > 0.08) }' || fail "the play screen is dark"
 
 xdotool key x
 sleep 1

@@ -318,8 +318,11 @@ TEST_F(ScreenWindowTest, KeysArriveAsVirtualKeyCodesAndCharactersWithoutClosingI
   show_pattern();
   run_xdotool({"mousemove", "100", "100", "mousemove", "200", "150"});
   EXPECT_TRUE(yield_until([&] { return handler_.moves > 0; }));
+  yield_for(100);
+  const int moves = handler_.moves;
   run_xdotool({"key", "Escape", "Left", "a", "shift+b"});
   ASSERT_TRUE(yield_until([&] { return handler_.keys.size() >= 5; }));
+  EXPECT_EQ(handler_.moves, moves) << "keys reported as pointer motion";
   const std::vector<std::pair<int, int>> expected = {{27, 0}, {37, 0}, {65, 0}, {16, 0}, {66, 1}};
   EXPECT_EQ(handler_.keys, expected);
   EXPECT_EQ(handler_.characters, (std::vector<int>{27, 'a', 'B'}));
