@@ -103,6 +103,8 @@ bool suspend_screen_saver(Display* display, bool suspend) {
   int minor = 0;
   if (!XScreenSaverQueryVersion(display, &major, &minor) || major * 100 + minor < 101) return false;
   XScreenSaverSuspend(display, suspend ? True : False);
+  // A blanking that started before the hold would stay over our window: end it.
+  if (suspend) XResetScreenSaver(display);
   XFlush(display);
   return true;
 }
