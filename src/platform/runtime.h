@@ -12,6 +12,8 @@
 
 namespace quarlyn {
 
+class MMControl;
+class ModalForm;
 class ScreenWindow;
 class ScreenWindowHandler;
 class SettingsStore;
@@ -66,6 +68,12 @@ class Runtime {
                             int show) = 0;
 
   virtual SettingsStore& settings_store() = 0;
+
+  // A new multimedia control (see mm_control.h).
+  virtual std::unique_ptr<MMControl> create_mm_control() = 0;
+  // Shows `form` modally: its load and activation run, then events are handled until the form
+  // unloads itself (see controls.h).
+  virtual void show_modal(ModalForm& form) = 0;
 
   // A new full-screen window with this caption, reporting to `handler` (see screen_window.h).
   virtual std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,

@@ -99,6 +99,7 @@ struct Game {
   int16_t timed_mode = 0;
   float time_start = 0;
   float time_end = 0;
+  int32_t time_elapsed = 0;  // the whole seconds the clock showed last
   int32_t picture_index = 0;
 
   // Well animations.

@@ -34,6 +34,9 @@ frm_screensaver::frm_screensaver(Runtime& runtime, Settings& settings, RunFlags&
       window_(runtime.create_screen_window(kSaverWindowCaption, *this)),
       Timer1(runtime) {
   Timer1.on_timer = [this] { Timer1_Timer(saver_); };
+  saver_.MMControl1->StatusUpdate = [this] { MMControl1_StatusUpdate(saver_); };
+  saver_.MMControl3->StatusUpdate = [this] { MMControl3_StatusUpdate(saver_); };
+  saver_.screen_window = window_.get();
 }
 
 frm_screensaver::~frm_screensaver() = default;
@@ -70,6 +73,7 @@ void frm_screensaver::Form_Activate() {
   if (window.saver_started != 0) return;
   Runtime& runtime = saver_.runtime;
   window.saver_started = 1;
+  window_->set_time_box("", false);
   window.screen_width = runtime.screen_width();
   window.screen_height = runtime.screen_height();
   runtime.yield();

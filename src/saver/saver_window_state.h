@@ -1,8 +1,9 @@
 // The saver window's own state: frame pacing, input counting, the repaint request, the screen
-// size and the audio bookkeeping.
+// size, the audio bookkeeping and the name-entry result.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace quarlyn {
 
@@ -19,6 +20,7 @@ struct SaverWindowState {
   int32_t midi_busy = 0;
   int32_t wav_busy = 0;
   int16_t wav_opened = 0;
+  std::string player_name;  // handed back by the name-entry dialog
 };
 
 }  // namespace quarlyn

@@ -157,10 +157,9 @@ void save_settings(Runtime& runtime, Settings& s) {
   runtime.settings_store().save(entries);
 }
 
-bool setting_on(const std::string& text) {
-  const std::optional<double> value = parse_number(text);
-  return !value || *value != 0;
-}
+double setting_number(const std::string& text) { return parse_number(text).value_or(1); }
+
+bool setting_on(const std::string& text) { return setting_number(text) != 0; }
 
 void scramble_misc(Settings& s) {
   if (s.misc_unreadable) return;

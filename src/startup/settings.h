@@ -62,8 +62,9 @@ void load_settings(Runtime& runtime, Settings& settings);
 // Writes every value back, except the program folder, which only an installer writes.
 void save_settings(Runtime& runtime, Settings& settings);
 
-// The switches kept as text ("soundfx_on", "music_on") are off only when their text reads as
-// the number 0; any other text, unreadable ones included, leaves them on.
+// The switches kept as text ("soundfx_on", "music_on") are compared as numbers; a text that
+// is not a number counts as 1, so an unreadable switch leaves the sound on.
+double setting_number(const std::string& text);
 bool setting_on(const std::string& text);
 
 void scramble_misc(Settings& settings);

@@ -18,7 +18,7 @@ void BM_SaverFrame(benchmark::State& state) {
   load_settings(runtime, settings);
   RunFlags flags;
   flags.robot_playing = 1;
-  auto saver = std::make_unique<Saver>(Saver{runtime, settings, flags});
+  auto saver = std::make_unique<Saver>(runtime, settings, flags);
   for (Surface* s : {&saver->screen.ascreen, &saver->screen.background_main, &saver->screen.background_copy,
                      &saver->screen.background_work})
     *s = Surface(640, 480);

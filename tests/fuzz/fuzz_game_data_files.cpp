@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings->game_difficulty = 2;
   quarlyn::RunFlags flags;
   flags.robot_playing = size % 2;
-  auto saver = std::make_unique<quarlyn::Saver>(quarlyn::Saver{runtime, *settings, flags});
+  auto saver = std::make_unique<quarlyn::Saver>(runtime, *settings, flags);
   quarlyn::Game& game = saver->game;
   quarlyn::load_piece_shapes(game, *settings);
   quarlyn::load_piece_sequence(game, *settings);

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "platform/clock.h"
+#include "platform/controls.h"
+#include "platform/test/test_mm_control.h"
 #include "platform/test/test_screen_window.h"
 #include "platform/timer.h"
 
@@ -140,6 +142,21 @@ int TestRuntime::shell_execute(const std::string& file, const std::string& param
                                int show) {
   shell_opens.push_back({file, parameters, folder, show});
   return shell_result;
+}
+
+std::unique_ptr<MMControl> TestRuntime::create_mm_control() {
+  auto control = std::make_unique<TestMMControl>(*this, static_cast<int>(mm_controls.size()) + 1);
+  mm_controls.push_back(control.get());
+  return control;
+}
+
+void TestRuntime::show_modal(ModalForm& form) {
+  modal_forms.push_back(form.caption);
+  form.mark_loaded();
+  if (form.Form_Load) form.Form_Load();
+  if (form.Form_Activate) form.Form_Activate();
+  if (on_modal && form.loaded()) on_modal(form);
+  if (form.loaded()) throw std::logic_error("a modal form was left open");
 }
 
 std::unique_ptr<ScreenWindow> TestRuntime::create_screen_window(const std::string& caption,

@@ -69,6 +69,9 @@ class TestRuntime : public Runtime {
   int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
                     int show) override;
   SettingsStore& settings_store() override { return store_; }
+  std::unique_ptr<MMControl> create_mm_control() override;
+  // Shows the form: load, activation, then `on_modal`, which must unload it.
+  void show_modal(ModalForm& form) override;
   std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
                                                      ScreenWindowHandler& handler) override;
   double rnd() override;
@@ -95,6 +98,7 @@ class TestRuntime : public Runtime {
   int screen_h = 768;
   int shell_result = 42;
   std::function<void(const RecordedMessageBox&)> on_message_box;  // runs inside the box
+  std::function<void(ModalForm&)> on_modal;  // answers a modal form; must unload it
   std::set<int> keys_down;            // virtual-key codes held now
   std::deque<double> scripted_draws;  // taken by `rnd` before the seeded draws
 
@@ -103,6 +107,9 @@ class TestRuntime : public Runtime {
   std::vector<RecordedSystemCall> system_calls;
   std::vector<RecordedShellOpen> shell_opens;
   std::vector<bool> cursor_calls;
+  std::vector<struct RecordedCommand> mm_commands;
+  std::vector<class TestMMControl*> mm_controls;  // every control created, in order
+  std::vector<std::string> modal_forms;          // the captions of the forms shown modally
   int cursor_count = 0;
   int randomize_calls = 0;
 

@@ -20,11 +20,17 @@ class TestScreenWindow : public ScreenWindow {
   void close() override;
   bool shown() const override { return shown_; }
   void show_surface(Surface& screen) override;
+  void set_time_box(const std::string& text, bool visible) override {
+    time_box_text = text;
+    time_box_visible = visible;
+  }
 
   const std::string& caption() const { return caption_; }
   Surface* surface() const { return surface_; }
   ScreenWindowHandler& handler() { return handler_; }
   int show_count = 0;
+  std::string time_box_text;
+  bool time_box_visible = false;
 
  private:
   TestRuntime& runtime_;

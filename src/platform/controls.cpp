@@ -1,0 +1,24 @@
+#include "platform/controls.h"
+
+namespace quarlyn {
+
+void TextBox::type(int character) {
+  if (KeyPress) KeyPress(character);
+  if (character == 8) {
+    if (!text.empty()) text.pop_back();
+  } else if (character >= 32 && character != 127 && (max_length == 0 || static_cast<int>(text.size()) < max_length)) {
+    text += static_cast<char>(character);
+  }
+}
+
+void TextBox::type_text(const std::string& characters) {
+  for (char c : characters) type(static_cast<unsigned char>(c));
+}
+
+void ModalForm::Unload() {
+  if (!loaded_) return;
+  loaded_ = false;
+  if (Form_Unload) Form_Unload();
+}
+
+}  // namespace quarlyn
