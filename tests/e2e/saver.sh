@@ -66,4 +66,13 @@ wait_for_exit "$pid" 10 || fail "Esc did not end the saver"
 sleep 3
 [[ $("$helper_dir/screensaver_state") == on ]] || fail "the X screen saver stays held off after the saver"
 xset s off
+
+# The desktop ends a saver with SIGTERM; it must go, sound device and all.
+"$quarlyn" /S &
+pid=$!
+background_pids+=("$pid")
+wait_for_window StakkoSaver >/dev/null || fail "no saver window the second time"
+sleep 2.5
+kill -TERM "$pid"
+wait_for_exit "$pid" 5 || fail "SIGTERM did not end the saver"
 echo "saver: ok"

@@ -10,9 +10,12 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/audio/audio_device.h"
 #include "platform/clock.h"
 #include "platform/fltk/message_box.h"
+#include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
+#include "platform/mm_control.h"
 #include "platform/timer.h"
 #include "platform/x11/x11_host.h"
 
@@ -68,6 +71,18 @@ ScreenSize first_screen_size() {
   return size;
 }
 
+timespec monotonic_now() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now;
+}
+
+// Milliseconds of the monotonic clock, wrapped to 32 bits and read as a signed number.
+int32_t clock_ms(const timespec& now) {
+  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
+  return static_cast<int32_t>(static_cast<uint32_t>(ms));
+}
+
 }  // namespace
 
 RealRuntime::RealRuntime(int argc, char** argv, const std::string& application, SettingsStore& store)
@@ -82,13 +97,17 @@ void RealRuntime::yield() {
 }
 
 void RealRuntime::yield_until(int32_t deadline_ms) {
-  const int32_t remaining = clock_diff(deadline_ms, time_get_time());
+  const timespec now = monotonic_now();
+  const int32_t remaining = clock_diff(deadline_ms, clock_ms(now));
   if (remaining <= 0) {
     yield();
     return;
   }
   present_screen_windows();
-  Fl::wait(remaining / 1000.0);
+  // Wake at the very millisecond the deadline begins, not up to one later: the part of the
+  // current millisecond already gone is taken off the wait.
+  const double gone_of_this_ms = (now.tv_nsec % 1000000) / 1e6;
+  Fl::wait((remaining - gone_of_this_ms) / 1000.0);
   opener_.reap();
 }
 
@@ -100,6 +119,11 @@ void RealRuntime::present_screen_windows() {
 std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::string& caption,
                                                                 ScreenWindowHandler& handler) {
   return std::make_unique<FltkScreenWindow>(*this, caption, handler);
+}
+
+std::unique_ptr<MMControl> RealRuntime::create_mm_control() {
+  if (!audio_device_) audio_device_ = std::make_unique<AudioDevice>();
+  return create_audio_control(*this, *audio_device_);
 }
 
 void RealRuntime::enrol_screen_window(FltkScreenWindow& window) { screen_windows_.push_back(&window); }
@@ -134,6 +158,10 @@ void RealRuntime::run_until_closed() {
 
 void RealRuntime::message_box(const std::string& prompt, const std::string& title) {
   show_message_box(prompt, title, cursor_hidden());
+}
+
+void RealRuntime::show_modal(ModalForm& form) {
+  show_modal_form(form, cursor_hidden(), [this] { present_screen_windows(); });
 }
 
 void RealRuntime::end_program() { std::exit(0); }
@@ -194,12 +222,7 @@ std::string RealRuntime::windows_dir() {
   return with_slash(base) + application_ + "/";
 }
 
-int32_t RealRuntime::time_get_time() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
-  return static_cast<int32_t>(static_cast<uint32_t>(ms));
-}
+int32_t RealRuntime::time_get_time() { return clock_ms(monotonic_now()); }
 
 std::string RealRuntime::command_line() { return command_line_; }
 

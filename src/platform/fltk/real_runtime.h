@@ -6,8 +6,9 @@
 //   search, the screen-saver hold). Constructing the runtime, the clock, the command line, the
 //   data folder and the settings store all work without any display.
 // - `yield` is one `Fl::check()`; `yield_until` one `Fl::wait()` bounded by the deadline, so
-//   timers and window events run only inside them (and inside `message_box`). Both first let
-//   every screen window present its surface's changes, so the same yield draws them.
+//   timers and window events run only inside them (and inside `message_box` and
+//   `show_modal`). Both first let every screen window present its surface's changes, so the
+//   same yield draws them.
 // - Timers are FLTK timeouts; a timer's handler may stop, change or destroy its timer.
 // - `show_cursor` applies the count to every shown window of the program; windows shown later
 //   consult `cursor_hidden()`.
@@ -18,6 +19,9 @@
 //   "$HOME/.local/share/<application>/"; it is not created.
 // - `shell_execute` runs xdg-open; see shell_open.h for its results. Openers still running are
 //   collected in later yields.
+// - Multimedia controls play through SDL_mixer on one audio device that the runtime owns: it
+//   opens at the first "Open" of any control and closes with the runtime, so every control must
+//   be destroyed before the runtime (see platform/audio/audio_device.h).
 #pragma once
 
 #include <cstdint>
@@ -32,6 +36,7 @@
 
 namespace quarlyn {
 
+class AudioDevice;
 class FltkScreenWindow;
 
 class RealRuntime final : public Runtime {
@@ -62,6 +67,9 @@ class RealRuntime final : public Runtime {
                     int show) override;
 
   SettingsStore& settings_store() override { return store_; }
+  std::unique_ptr<MMControl> create_mm_control() override;
+  // See modal_form_fltk.h; screen windows go on presenting while the form is up.
+  void show_modal(ModalForm& form) override;
   std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
                                                      ScreenWindowHandler& handler) override;
   // Screen windows enrol for their lifetime; see `yield`.
@@ -103,6 +111,7 @@ class RealRuntime final : public Runtime {
   std::set<int> held_keys_;
   std::set<int> tapped_keys_;
   std::vector<FltkScreenWindow*> screen_windows_;
+  std::unique_ptr<AudioDevice> audio_device_;  // made at the first control
 };
 
 }  // namespace quarlyn

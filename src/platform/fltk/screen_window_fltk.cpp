@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/fltk/real_runtime.h"
@@ -76,6 +77,59 @@ void draw_area(const Surface& surface, const Rect& area, int origin_x, int origi
 
 void fill_black(int x, int y, int width, int height) {
   if (width > 0 && height > 0) fl_rectf(x, y, width, height, FL_BLACK);
+}
+
+// The time box, in the window's own coordinates.
+constexpr Rect kTimeBox{462, 340, 117, 46};
+// 24 points at the 96 dots per inch the layout was made for.
+constexpr int kTimeFontPixels = 32;
+
+bool overlaps(const Rect& a, const Rect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// The parts of `area` outside `hole`, which overlaps it: the bands above and below the hole,
+// then the pieces left and right of it.
+std::vector<Rect> outside(const Rect& area, const Rect& hole) {
+  const int left = std::max(area.left, hole.left);
+  const int top = std::max(area.top, hole.top);
+  const int right = std::min(area.left + area.width, hole.left + hole.width);
+  const int bottom = std::min(area.top + area.height, hole.top + hole.height);
+  const Rect parts[] = {{area.left, area.top, area.width, top - area.top},
+                        {area.left, bottom, area.width, area.top + area.height - bottom},
+                        {area.left, top, left - area.left, bottom - top},
+                        {right, top, area.left + area.width - right, bottom - top}};
+  std::vector<Rect> result;
+  for (const Rect& part : parts) {
+    if (part.width > 0 && part.height > 0) result.push_back(part);
+  }
+  return result;
+}
+
+// What the window shows under the time box, dimmed and tinted while the box is shown so that
+// white text stands out on any play screen.
+struct BoxBackground {
+  const Surface& surface;
+  int left;
+  int top;
+  bool dim;
+};
+
+uchar box_channel(Pixel pixel, int shift, int tint, bool dim) {
+  const int value = static_cast<int>((pixel >> shift) & 0xFF);
+  return static_cast<uchar>(dim ? value * 3 / 8 + tint : value);
+}
+
+void box_background_row(void* data, int x, int y, int width, uchar* buffer) {
+  const auto& background = *static_cast<const BoxBackground*>(data);
+  const int surface_y = kTimeBox.top + y - background.top;
+  for (int i = 0; i < width; ++i) {
+    const Pixel pixel = background.surface.pixel(kTimeBox.left + x + i - background.left, surface_y);
+    buffer[3 * i] = box_channel(pixel, 16, 0x08, background.dim);
+    buffer[3 * i + 1] = box_channel(pixel, 8, 0x0C, background.dim);
+    buffer[3 * i + 2] = box_channel(pixel, 0, 0x20, background.dim);
+  }
 }
 
 }  // namespace
@@ -212,6 +266,14 @@ void FltkScreenWindow::show_surface(Surface& screen) {
   if (shown_) view_->damage(FL_DAMAGE_USER1);
 }
 
+void FltkScreenWindow::set_time_box(const std::string& text, bool visible) {
+  if (text == time_text_ && visible == time_visible_) return;
+  time_box_dirty_ = time_box_dirty_ || visible || time_visible_;
+  time_text_ = text;
+  time_visible_ = visible;
+  if (shown_ && time_box_dirty_) view_->damage(FL_DAMAGE_USER1);
+}
+
 void FltkScreenWindow::move(const Rect& bounds) { view_->resize(bounds.left, bounds.top, bounds.width, bounds.height); }
 
 void FltkScreenWindow::present() {
@@ -255,23 +317,28 @@ void FltkScreenWindow::collect_changes() {
   if (redraw_all_ || !pending_.empty()) view_->damage(FL_DAMAGE_USER1);
 }
 
+// A draw that covers the time box's area puts the box back over it.
 void FltkScreenWindow::draw_view(bool exposed) {
-  if (exposed || redraw_all_ || surface_ == nullptr) {
+  const bool everything = exposed || redraw_all_ || surface_ == nullptr;
+  bool under_box = everything;
+  if (everything) {
     draw_everything();
   } else {
-    draw_changes();
+    under_box = draw_changes();
   }
+  if (time_box_dirty_ || (time_visible_ && under_box)) draw_time_box();
   if (exposed && shown_) handler_.Form_Paint();
 }
 
-void FltkScreenWindow::draw_changes() {
-  const int left = (view_->w() - surface_->width()) / 2;
-  const int top = (view_->h() - surface_->height()) / 2;
+// Returns whether a change lay under the shown time box.
+bool FltkScreenWindow::draw_changes() {
+  bool under_box = false;
   for (const Rect& change : pending_) {
     const Rect area = clip_to_surface(change, *surface_);
-    if (area.width > 0) draw_area(*surface_, area, left, top);
+    if (area.width > 0) under_box = draw_surface_area(area) || under_box;
   }
   pending_.clear();
+  return under_box;
 }
 
 void FltkScreenWindow::draw_everything() {
@@ -285,13 +352,49 @@ void FltkScreenWindow::draw_everything() {
     fill_black(0, 0, width, height);
     return;
   }
-  const int left = (width - drawn_width_) / 2;
-  const int top = (height - drawn_height_) / 2;
-  fill_black(0, 0, width, top);
-  fill_black(0, top + drawn_height_, width, height - top - drawn_height_);
-  fill_black(0, top, left, drawn_height_);
-  fill_black(left + drawn_width_, top, width - left - drawn_width_, drawn_height_);
-  draw_area(*surface_, {0, 0, drawn_width_, drawn_height_}, left, top);
+  const Rect place = surface_place();
+  fill_black(0, 0, width, place.top);
+  fill_black(0, place.top + drawn_height_, width, height - place.top - drawn_height_);
+  fill_black(0, place.top, place.left, drawn_height_);
+  fill_black(place.left + drawn_width_, place.top, width - place.left - drawn_width_, drawn_height_);
+  draw_surface_area({0, 0, drawn_width_, drawn_height_});
+}
+
+// Draws an area of the surface, leaving out the part under the shown time box, which is redrawn
+// over it afterwards; drawing it twice would flicker. Returns whether it met the box.
+bool FltkScreenWindow::draw_surface_area(const Rect& area) {
+  const Rect place = surface_place();
+  const Rect box{kTimeBox.left - place.left, kTimeBox.top - place.top, kTimeBox.width, kTimeBox.height};
+  if (!time_visible_ || !overlaps(area, box)) {
+    draw_area(*surface_, area, place.left, place.top);
+    return false;
+  }
+  for (const Rect& part : outside(area, box)) draw_area(*surface_, part, place.left, place.top);
+  return true;
+}
+
+// Where the surface shows, centred in the window.
+Rect FltkScreenWindow::surface_place() const {
+  if (surface_ == nullptr) return {};
+  const int width = surface_->width();
+  const int height = surface_->height();
+  return {(view_->w() - width) / 2, (view_->h() - height) / 2, width, height};
+}
+
+void FltkScreenWindow::draw_time_box() {
+  time_box_dirty_ = false;
+  const Rect place = surface_place();
+  const Surface empty;
+  BoxBackground background{surface_ != nullptr ? *surface_ : empty, place.left, place.top, time_visible_};
+  fl_draw_image(box_background_row, &background, kTimeBox.left, kTimeBox.top,
+                kTimeBox.width, kTimeBox.height, 3);
+  if (!time_visible_) return;
+  fl_push_clip(kTimeBox.left, kTimeBox.top, kTimeBox.width, kTimeBox.height);
+  fl_font(FL_HELVETICA_BOLD, kTimeFontPixels);
+  fl_color(FL_WHITE);
+  fl_draw(time_text_.c_str(), kTimeBox.left, kTimeBox.top, kTimeBox.width, kTimeBox.height, FL_ALIGN_CENTER, nullptr,
+          0);
+  fl_pop_clip();
 }
 
 void FltkScreenWindow::view_resized(bool size_changed) {

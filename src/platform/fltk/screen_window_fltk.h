@@ -19,6 +19,10 @@
 // - Key presses and releases also go to `RealRuntime::key_event`, for `key_down`.
 // - `close` and the destructor release the grab and hide the window; nothing reaches the handler
 //   after them. The window may be closed or destroyed from inside any of its handler's calls.
+// - The time box is drawn by the window itself, after the play screen, at every draw that
+//   touches its area: white text centred on a dimmed copy of what lies beneath (24 points taken
+//   as 32 pixels). Changes of the play screen under it are drawn around it, so it never flickers.
+//   Setting it is drawn at the next yield; hiding it puts back what lies beneath.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +46,7 @@ class FltkScreenWindow final : public ScreenWindow {
   void close() override;
   bool shown() const override { return shown_; }
   void show_surface(Surface& screen) override;
+  void set_time_box(const std::string& text, bool visible) override;
   void move(const Rect& bounds) override;
 
   void present();
@@ -54,8 +59,11 @@ class FltkScreenWindow final : public ScreenWindow {
   void take_input();
   void collect_changes();
   void draw_view(bool exposed);
-  void draw_changes();
+  bool draw_changes();
   void draw_everything();
+  bool draw_surface_area(const Rect& area);
+  Rect surface_place() const;
+  void draw_time_box();
   void view_resized(bool size_changed);
   void focus_changed(bool focused);
 
@@ -77,6 +85,9 @@ class FltkScreenWindow final : public ScreenWindow {
   bool grabbed_ = false;
   bool focused_ = false;
   int32_t input_deadline_ms_ = 0;
+  std::string time_text_;
+  bool time_visible_ = false;
+  bool time_box_dirty_ = false;
 };
 
 }  // namespace quarlyn

@@ -1,0 +1,146 @@
+#include "platform/audio/audio_mm_control.h"
+
+#include <SDL_thread.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+namespace quarlyn {
+namespace {
+
+constexpr int32_t kStatusIntervalMs = 1000;
+// How often a finished load is looked for: short, since a waiting "Play" starts only then.
+constexpr int32_t kLoadPollMs = 5;
+
+bool same_text_ignoring_case(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+SoundKind kind_for_device(const std::string& device_type) {
+  if (same_text_ignoring_case(device_type, "Sequencer")) return SoundKind::kMidi;
+  if (same_text_ignoring_case(device_type, "WaveAudio")) return SoundKind::kWave;
+  return SoundKind::kNone;
+}
+
+}  // namespace
+
+std::unique_ptr<MMControl> create_audio_control(Runtime& runtime, AudioDevice& device) {
+  return std::make_unique<AudioMMControl>(runtime, device);
+}
+
+AudioMMControl::AudioMMControl(Runtime& runtime, AudioDevice& device)
+    : device_(device), status_timer_(runtime), load_timer_(runtime) {
+  status_timer_.set_interval(kStatusIntervalMs);
+  status_timer_.on_timer = [this] {
+    if (StatusUpdate) StatusUpdate();
+  };
+  load_timer_.set_interval(kLoadPollMs);
+  load_timer_.on_timer = [this] { poll_load(); };
+}
+
+AudioMMControl::~AudioMMControl() {
+  close();
+  device_.release_channel(channel_);
+}
+
+void AudioMMControl::Command(const std::string& command) {
+  if (command == "Open") open();
+  else if (command == "Play") play();
+  else if (command == "Stop") stop();
+  else if (command == "Close") close();
+}
+
+int32_t AudioMMControl::Mode() {
+  poll_load();
+  if (waiting_play_) return kPlaying;
+  if (kind_ == SoundKind::kMidi) return device_.music_playing_for(this) ? kPlaying : kStopped;
+  if (kind_ == SoundKind::kWave && channel_ >= 0 && Mix_Playing(channel_) != 0) return kPlaying;
+  return kStopped;
+}
+
+// A control stays open, raising StatusUpdate, even when its file cannot play.
+void AudioMMControl::open() {
+  close();
+  status_timer_.set_enabled(true);
+  const SoundKind kind = kind_for_device(DeviceType);
+  if (kind == SoundKind::kNone || !device_.open() || probe_sound_file(FileName) != kind) return;
+  if (kind == SoundKind::kWave && channel_ < 0) channel_ = device_.acquire_channel();
+  kind_ = kind;
+  start_load(kind);
+}
+
+void AudioMMControl::start_load(SoundKind kind) {
+  // With both policies the library falls back to loading at the first poll when no thread
+  // can be started, rather than throwing.
+  std::mutex& music_lock = device_.music_lock();
+  loading_ = std::async(std::launch::async | std::launch::deferred, [path = FileName, kind, &music_lock] {
+    LoadedSound sound = load_sound(path, kind, music_lock);
+    // SDL keeps error texts per thread and frees them by itself only for threads it started.
+    SDL_TLSCleanup();
+    return sound;
+  });
+  load_timer_.set_enabled(true);
+}
+
+void AudioMMControl::poll_load() {
+  if (!loading_.valid() || loading_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) return;
+  sound_ = loading_.get();
+  load_timer_.set_enabled(false);
+  if (waiting_play_) {
+    const PlayRequest request = *waiting_play_;
+    waiting_play_.reset();
+    start(request);
+  }
+}
+
+void AudioMMControl::play() {
+  if (kind_ == SoundKind::kNone) return;
+  poll_load();
+  const PlayRequest request{From, To};
+  if (loading_.valid()) waiting_play_ = request;
+  else start(request);
+}
+
+void AudioMMControl::start(const PlayRequest& request) {
+  if (kind_ == SoundKind::kWave) {
+    start_wave(request);
+  } else if (sound_.music && Mix_PlayMusic(sound_.music.get(), 1) == 0) {
+    device_.music_started(this);
+  }
+}
+
+void AudioMMControl::start_wave(const PlayRequest& request) {
+  if (!sound_.chunk || channel_ < 0) return;
+  Mix_HaltChannel(channel_);
+  range_chunk_.reset();
+  Mix_Chunk* chunk = sound_.chunk.get();
+  if (request.from < request.to) {
+    const ByteSlice slice = wave_slice(request.from, request.to, device_.format(), chunk->alen);
+    if (slice.length == 0) return;
+    range_chunk_.reset(Mix_QuickLoad_RAW(chunk->abuf + slice.offset, slice.length));
+    chunk = range_chunk_.get();
+  }
+  if (chunk != nullptr) Mix_PlayChannel(channel_, chunk, 0);
+}
+
+void AudioMMControl::stop() {
+  waiting_play_.reset();
+  if (kind_ == SoundKind::kMidi) device_.halt_music_of(this);
+  if (channel_ >= 0) Mix_HaltChannel(channel_);
+  range_chunk_.reset();
+}
+
+void AudioMMControl::close() {
+  waiting_play_.reset();
+  load_timer_.set_enabled(false);
+  if (loading_.valid()) sound_ = loading_.get();
+  stop();
+  sound_ = LoadedSound();
+  kind_ = SoundKind::kNone;
+  status_timer_.set_enabled(false);
+}
+
+}  // namespace quarlyn

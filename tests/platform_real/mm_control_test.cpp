@@ -1,0 +1,447 @@
+// The real multimedia control on SDL_mixer. SDL's "disk" audio driver writes the mixed output
+// (16-bit stereo at the device's 44100 Hz) to a file in real time, which the tests read back.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/audio/audio_device.h"
+#include "platform/audio/sound_file_check.h"
+#include "platform/audio/wave_slice.h"
+#include "platform/clock.h"
+#include "platform/fltk/real_runtime.h"
+#include "platform/mm_control.h"
+#include "platform/settings_store.h"
+#include "support/temp_folder.h"
+
+namespace quarlyn {
+namespace {
+
+constexpr int32_t kPlaying = 526;
+constexpr double kOutputFramesPerMs = 44.1;
+
+void put_le(std::string& out, uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+void put_be(std::string& out, uint32_t value, int count) {
+  for (int i = count - 1; i >= 0; --i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+std::string wave_file(const std::string& format_chunk, const std::string& data) {
+  std::string file = "RIFF";
+  put_le(file, static_cast<uint32_t>(4 + format_chunk.size() + 8 + data.size()), 4);
+  file += "WAVE" + format_chunk + "data";
+  put_le(file, static_cast<uint32_t>(data.size()), 4);
+  return file + data;
+}
+
+std::string format_chunk(uint32_t channels, uint32_t rate) {
+  std::string chunk = "fmt ";
+  put_le(chunk, 16, 4);
+  for (const uint32_t value : {1U, channels}) put_le(chunk, value, 2);
+  put_le(chunk, rate, 4);
+  put_le(chunk, rate * channels * 2, 4);
+  for (const uint32_t value : {channels * 2, 16U}) put_le(chunk, value, 2);
+  return chunk;
+}
+
+// One second of a 440 Hz sine, 16-bit mono at 22050 Hz (so the device converts it), whose
+// amplitude steps up every 100 ms: 1000, 2000 ... 10000. How loud a sound plays tells which
+// part of the file it came from.
+std::string stepped_sine_wave() {
+  constexpr int kRate = 22050;
+  std::string data;
+  for (int i = 0; i < kRate; ++i) {
+    const double amplitude = 1000.0 * (i * 10 / kRate + 1);
+    const auto sample = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * 440 * i / kRate)));
+    put_le(data, static_cast<uint16_t>(sample), 2);
+  }
+  return wave_file(format_chunk(1, kRate), data);
+}
+
+// Four piano quarter notes at 120 beats a minute: two seconds of a rising C major arpeggio.
+std::string arpeggio_midi() {
+  std::string track;
+  for (const char note : {60, 64, 67, 72}) {
+    track += std::string{'\x00', '\x90', note, '\x64'};
+    track += std::string{'\x83', '\x60', '\x80', note, '\x40'};
+  }
+  track += std::string("\x00\xFF\x2F\x00", 4);
+  std::string file = "MThd";
+  for (const auto& [value, count] : {std::pair{6U, 4}, {0U, 2}, {1U, 2}, {480U, 2}}) put_be(file, value, count);
+  file += "MTrk";
+  put_be(file, static_cast<uint32_t>(track.size()), 4);
+  return file + track;
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Frames of the output's left channel louder than a threshold.
+struct LoudSpan {
+  int64_t first = -1;
+  int64_t last = -1;
+  double ms() const { return first < 0 ? 0 : (last - first + 1) / kOutputFramesPerMs; }
+};
+
+LoudSpan loud_span(const std::vector<int16_t>& samples, int threshold) {
+  LoudSpan span;
+  for (std::size_t frame = 0; frame * 2 < samples.size(); ++frame) {
+    if (std::abs(samples[frame * 2]) <= threshold) continue;
+    if (span.first < 0) span.first = static_cast<int64_t>(frame);
+    span.last = static_cast<int64_t>(frame);
+  }
+  return span;
+}
+
+int peak(const std::vector<int16_t>& samples, int64_t first_frame, int64_t last_frame) {
+  int loudest = 0;
+  const int64_t end = std::min<int64_t>(last_frame + 1, std::ssize(samples) / 2);
+  for (int64_t frame = std::max<int64_t>(first_frame, 0); frame < end; ++frame) {
+    loudest = std::max(loudest, std::abs(static_cast<int>(samples[frame * 2])));
+  }
+  return loudest;
+}
+
+class MMControlTest : public ::testing::Test {
+ protected:
+  explicit MMControlTest(const std::string& driver = "disk") : driver_("SDL_AUDIODRIVER", driver) {}
+
+  std::string write_file(const std::string& name, const std::string& bytes) {
+    const std::string path = (folder_.path() / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  MMControl& open_control(const std::string& device_type, const std::string& path) {
+    MMControl& control = *controls_.emplace_back(runtime_->create_mm_control());
+    control.DeviceType = device_type;
+    control.FileName = path;
+    control.Command("Open");
+    return control;
+  }
+
+  void play(MMControl& control, int32_t from, int32_t to) {
+    control.From = from;
+    control.To = to;
+    control.Command("Play");
+  }
+
+  int32_t now() { return runtime_->time_get_time(); }
+
+  void yield_for(int32_t ms) {
+    const int32_t deadline = clock_add(now(), ms);
+    while (!clock_reached(now(), deadline)) runtime_->yield_until(deadline);
+  }
+
+  // False when the control still plays after `limit_ms`.
+  bool yield_until_stopped(MMControl& control, int32_t limit_ms) {
+    const int32_t deadline = clock_add(now(), limit_ms);
+    while (control.Mode() != MMControl::kStopped) {
+      if (clock_reached(now(), deadline)) return false;
+      runtime_->yield_until(clock_add(now(), 5));
+    }
+    return true;
+  }
+
+  // Closing the device flushes the output file; the samples are left, right, left ...
+  std::vector<int16_t> output_after_closing() {
+    controls_.clear();
+    runtime_.reset();
+    std::ifstream in(output_file_, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+  }
+
+  testing::TempFolder folder_;
+  std::string output_file_ = (folder_.path() / "output.raw").string();
+  ScopedEnv driver_;
+  ScopedEnv disk_file_{"SDL_DISKAUDIOFILE", output_file_};
+  SettingsStore store_{folder_.path() / "settings.ini", "Config"};
+  std::string program_ = "quarlyn";
+  char* argv_[1] = {program_.data()};
+  std::unique_ptr<RealRuntime> runtime_ = std::make_unique<RealRuntime>(1, argv_, "Quarlyn Test", store_);
+  std::vector<std::unique_ptr<MMControl>> controls_;
+};
+
+TEST_F(MMControlTest, RangePlaysThoseMillisecondsOfTheWaveThenStops) {
+  MMControl& control = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  const int32_t started = now();
+  play(control, 200, 500);
+  EXPECT_EQ(control.Mode(), kPlaying);
+  ASSERT_TRUE(yield_until_stopped(control, 3000));
+  EXPECT_GE(clock_diff(now(), started), 280);
+
+  const std::vector<int16_t> output = output_after_closing();
+  const LoudSpan span = loud_span(output, 500);
+  EXPECT_NEAR(span.ms(), 300, 25);
+  const auto window = static_cast<int64_t>(80 * kOutputFramesPerMs);
+  EXPECT_NEAR(peak(output, span.first, span.first + window), 3000, 400);  // 200-300 ms of the file
+  EXPECT_NEAR(peak(output, span.last - window, span.last), 5000, 600);    // 400-500 ms
+}
+
+TEST_F(MMControlTest, WithoutARangeTheWholeWavePlays) {
+  MMControl& control = open_control("waveaudio", write_file("sine.wav", stepped_sine_wave()));
+  play(control, 300, 300);
+  ASSERT_TRUE(yield_until_stopped(control, 4000));
+
+  const std::vector<int16_t> output = output_after_closing();
+  const LoudSpan span = loud_span(output, 500);
+  EXPECT_NEAR(span.ms(), 1000, 30);
+  EXPECT_NEAR(peak(output, span.last - 2000, span.last), 10000, 1200);
+}
+
+TEST_F(MMControlTest, StopCutsOffARange) {
+  MMControl& control = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  play(control, 0, 1000);
+  yield_for(200);
+  control.Command("Stop");
+  EXPECT_EQ(control.Mode(), MMControl::kStopped);
+
+  const LoudSpan span = loud_span(output_after_closing(), 500);
+  EXPECT_GT(span.ms(), 50);
+  EXPECT_LT(span.ms(), 500);
+}
+
+TEST_F(MMControlTest, RangePastTheEndPlaysNothing) {
+  MMControl& control = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  play(control, 1500, 2500);
+  EXPECT_TRUE(yield_until_stopped(control, 1000));
+  EXPECT_LT(loud_span(output_after_closing(), 500).first, 0);
+}
+
+TEST_F(MMControlTest, EachWaveControlPlaysOnItsOwnChannel) {
+  const std::string path = write_file("sine.wav", stepped_sine_wave());
+  MMControl& first = open_control("WaveAudio", path);
+  MMControl& second = open_control("WaveAudio", path);
+  play(first, 0, 0);
+  play(second, 0, 0);
+  yield_for(200);
+  first.Command("Stop");
+  EXPECT_EQ(first.Mode(), MMControl::kStopped);
+  EXPECT_EQ(second.Mode(), kPlaying);
+}
+
+TEST_F(MMControlTest, MidiTunePlaysUntilItEndsThenStops) {
+  MMControl& control = open_control("Sequencer", write_file("tune.mid", arpeggio_midi()));
+  const int32_t started = now();
+  play(control, 0, 0);
+  EXPECT_EQ(control.Mode(), kPlaying);
+  ASSERT_TRUE(yield_until_stopped(control, 15000));
+  EXPECT_GE(clock_diff(now(), started), 2000);
+
+  EXPECT_GT(loud_span(output_after_closing(), 200).ms(), 1500);
+}
+
+TEST_F(MMControlTest, TheLastTuneStartedOwnsTheMusic) {
+  const std::string path = write_file("tune.mid", arpeggio_midi());
+  MMControl& first = open_control("Sequencer", path);
+  MMControl& second = open_control("Sequencer", path);
+  play(first, 0, 0);
+  yield_for(500);
+  ASSERT_EQ(first.Mode(), kPlaying);
+  play(second, 0, 0);
+  yield_for(500);
+  EXPECT_EQ(first.Mode(), MMControl::kStopped);
+  EXPECT_EQ(second.Mode(), kPlaying);
+  first.Command("Close");
+  first.Command("Stop");
+  EXPECT_EQ(second.Mode(), kPlaying);
+  second.Command("Stop");
+  EXPECT_EQ(second.Mode(), MMControl::kStopped);
+}
+
+TEST_F(MMControlTest, StatusUpdateComesEverySecondWhileOpen) {
+  MMControl& control = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  int updates = 0;
+  control.StatusUpdate = [&updates] { ++updates; };
+  yield_for(3500);
+  EXPECT_GE(updates, 2);
+  EXPECT_LE(updates, 4);
+  control.Command("Close");
+  const int at_close = updates;
+  yield_for(1500);
+  EXPECT_EQ(updates, at_close);
+}
+
+TEST_F(MMControlTest, FilesThatCannotBeOpenedStopAtOnce) {
+  const std::string fifo = (folder_.path() / "pipe.mid").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string cases[][2] = {
+      {"Sequencer", (folder_.path() / "missing.mid").string()},
+      {"Sequencer", write_file("garbage.mid", std::string(1000, '\x5A'))},
+      {"Sequencer", fifo},
+      {"Sequencer", folder_.path().string()},
+      {"Sequencer", write_file("sine.wav", stepped_sine_wave())},
+      {"WaveAudio", write_file("tune.mid", arpeggio_midi())},
+      {"CDAudio", write_file("other.wav", stepped_sine_wave())},
+  };
+  for (const auto& [device_type, path] : cases) {
+    SCOPED_TRACE(device_type + " " + path);
+    MMControl& control = open_control(device_type, path);
+    play(control, 0, 0);
+    EXPECT_EQ(control.Mode(), MMControl::kStopped);
+    control.Command("Close");
+  }
+}
+
+TEST_F(MMControlTest, ABrokenFileBehindAValidSignatureEndsStopped) {
+  const std::string midi = arpeggio_midi();
+  const std::string wave = stepped_sine_wave();
+  MMControl& cut_midi = open_control("Sequencer", write_file("cut.mid", midi.substr(0, midi.size() - 5)));
+  MMControl& bad_midi = open_control("Sequencer", write_file("bad.mid", "MThd" + std::string(200, '\xFF')));
+  MMControl& bad_wave = open_control("WaveAudio", write_file("bad.wav", wave.substr(0, 12) + std::string(100, '\x7F')));
+  for (MMControl* control : {&cut_midi, &bad_midi, &bad_wave}) {
+    play(*control, 0, 0);
+    EXPECT_TRUE(yield_until_stopped(*control, 1000));
+  }
+}
+
+TEST_F(MMControlTest, CommandsOnANeverOpenedControlAreHarmless) {
+  MMControl& control = *controls_.emplace_back(runtime_->create_mm_control());
+  for (const char* command : {"Close", "Stop", "Play", "Pause", "Close"}) control.Command(command);
+  EXPECT_EQ(control.Mode(), MMControl::kStopped);
+}
+
+TEST_F(MMControlTest, OpeningAgainEndsWhatPlayed) {
+  MMControl& control = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  play(control, 0, 0);
+  yield_for(100);
+  control.FileName = (folder_.path() / "missing.wav").string();
+  control.Command("Open");
+  EXPECT_EQ(control.Mode(), MMControl::kStopped);
+  play(control, 0, 0);
+  EXPECT_EQ(control.Mode(), MMControl::kStopped);
+}
+
+class MMControlWithoutDeviceTest : public MMControlTest {
+ protected:
+  MMControlWithoutDeviceTest() : MMControlTest("nosuchdriver") {}
+};
+
+TEST_F(MMControlWithoutDeviceTest, EveryCommandWorksSilently) {
+  MMControl& wave = open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  MMControl& tune = open_control("Sequencer", write_file("tune.mid", arpeggio_midi()));
+  int updates = 0;
+  tune.StatusUpdate = [&updates] { ++updates; };
+  play(wave, 200, 500);
+  play(tune, 0, 0);
+  EXPECT_EQ(wave.Mode(), MMControl::kStopped);
+  EXPECT_EQ(tune.Mode(), MMControl::kStopped);
+  yield_for(1300);
+  EXPECT_GE(updates, 1);
+  for (MMControl* control : {&wave, &tune}) {
+    for (const char* command : {"Play", "Stop", "Close", "Open", "Close"}) control->Command(command);
+    EXPECT_EQ(control->Mode(), MMControl::kStopped);
+  }
+}
+
+TEST(MMControlWaveSlice, CutsWholeFramesInTheDeviceFormat) {
+  const ByteSlice slice = wave_slice(200, 500, {44100, 4}, 176400);
+  EXPECT_EQ(slice.offset, 8820U * 4);
+  EXPECT_EQ(slice.length, 13230U * 4);
+  const ByteSlice odd = wave_slice(1, 3, {22050, 6}, 132300);
+  EXPECT_EQ(odd.offset, 22U * 6);  // 22.05 frames, rounded down
+  EXPECT_EQ(odd.length, (66U - 22U) * 6);
+}
+
+TEST(MMControlWaveSlice, StaysInsideTheBuffer) {
+  const ByteSlice tail = wave_slice(900, 2000, {44100, 4}, 176400 + 3);  // a stray partial frame
+  EXPECT_EQ(tail.offset, 39690U * 4);
+  EXPECT_EQ(tail.length, 4410U * 4);
+  const ByteSlice head = wave_slice(-100, 100, {44100, 4}, 176400);
+  EXPECT_EQ(head.offset, 0U);
+  EXPECT_EQ(head.length, 4410U * 4);
+  EXPECT_EQ(wave_slice(0, INT32_MAX, {44100, 4}, 176400).length, 176400U);
+}
+
+TEST(MMControlWaveSlice, EmptyWhenNothingLiesInTheRange) {
+  EXPECT_EQ(wave_slice(500, 500, {44100, 4}, 176400).length, 0U);
+  EXPECT_EQ(wave_slice(600, 200, {44100, 4}, 176400).length, 0U);
+  EXPECT_EQ(wave_slice(1500, 2000, {44100, 4}, 176400).length, 0U);
+  EXPECT_EQ(wave_slice(0, 100, {0, 0}, 176400).length, 0U);
+}
+
+TEST(MMControlSoundFileCheck, SignatureTellsTheKind) {
+  EXPECT_EQ(sound_kind_of(arpeggio_midi().substr(0, 12)), SoundKind::kMidi);
+  EXPECT_EQ(sound_kind_of(stepped_sine_wave().substr(0, 12)), SoundKind::kWave);
+  EXPECT_EQ(sound_kind_of(std::string("RIFF\0\0\0\0AVI ", 12)), SoundKind::kNone);
+  EXPECT_EQ(sound_kind_of("RIFF"), SoundKind::kNone);
+  EXPECT_EQ(sound_kind_of(""), SoundKind::kNone);
+}
+
+TEST(MMControlSoundFileCheck, MidiLayout) {
+  const std::string midi = arpeggio_midi();
+  EXPECT_TRUE(sound_bytes_well_formed(midi, SoundKind::kMidi));
+  EXPECT_TRUE(sound_bytes_well_formed(midi + std::string(3, '\0'), SoundKind::kMidi));
+  EXPECT_FALSE(sound_bytes_well_formed(midi, SoundKind::kWave));
+  EXPECT_FALSE(sound_bytes_well_formed(midi.substr(0, midi.size() - 1), SoundKind::kMidi));
+  const auto changed = [&midi](std::size_t at, char value) {
+    std::string copy = midi;
+    copy[at] = value;
+    return copy;
+  };
+  EXPECT_FALSE(sound_bytes_well_formed(changed(7, 5), SoundKind::kMidi));    // header too short
+  EXPECT_FALSE(sound_bytes_well_formed(changed(9, 3), SoundKind::kMidi));    // no such format
+  EXPECT_FALSE(sound_bytes_well_formed(changed(11, 0), SoundKind::kMidi));   // no tracks
+  EXPECT_FALSE(sound_bytes_well_formed(changed(11, 2), SoundKind::kMidi));   // a track missing
+  EXPECT_FALSE(sound_bytes_well_formed(changed(20, 0x7F), SoundKind::kMidi));  // track past the end
+}
+
+TEST(MMControlSoundFileCheck, WaveLayout) {
+  const std::string data(400, '\x10');
+  const std::string format = format_chunk(2, 44100);
+  EXPECT_TRUE(sound_bytes_well_formed(wave_file(format, data), SoundKind::kWave));
+  EXPECT_TRUE(sound_bytes_well_formed(wave_file(format, data).substr(0, 100), SoundKind::kWave));  // cut short
+  const std::string padded_list("LIST\3\0\0\0abc\0", 12);  // an odd length takes a pad byte
+  EXPECT_TRUE(sound_bytes_well_formed(wave_file(padded_list + format, data), SoundKind::kWave));
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file(padded_list.substr(0, 11) + format, data), SoundKind::kWave));
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file("", data), SoundKind::kWave));  // no format
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file(format_chunk(0, 44100), data), SoundKind::kWave));
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file(format_chunk(2, 0), data), SoundKind::kWave));
+  std::string short_format = format.substr(0, 4) + std::string("\x0E\0\0\0", 4) + format.substr(8, 14);
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file(short_format, data), SoundKind::kWave));
+  EXPECT_FALSE(sound_bytes_well_formed(wave_file(format, data), SoundKind::kMidi));
+}
+
+TEST(MMControlSoundFonts, TheFirstSoundfontThatExistsIsChosen) {
+  testing::TempFolder folder;
+  const std::string small = folder.file("small.sf2", 10);
+  const std::string large = folder.file("large.sf2", 20);
+  const std::string missing = (folder.path() / "missing.sf2").string();
+  EXPECT_EQ(first_existing_file({missing, folder.path().string(), small, large}), small);
+  EXPECT_EQ(first_existing_file({large, small}), large);
+  EXPECT_EQ(first_existing_file({missing}), "");
+}
+
+}  // namespace
+}  // namespace quarlyn
