@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the real saver in a private Xvfb: processor use, memory and the intervals between
-# the frames it presents, beside the cost of one frame's work on the test runtime. Prints
+# the frames it presents, the frame periods over a few minutes of play while tunes change,
+# beside the cost of one frame's work on the test runtime. Prints
 # figures and the targets they are read against; it never passes or fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -82,6 +83,10 @@ else
   fi
   saver_pid=
 fi
+
+music_seconds=150
+echo "== frame periods over $music_seconds s of play with music, tunes changing (measured inside the saver)"
+build/tests/saver_timing "$music_seconds" | sed 's/^/  /'
 
 echo "== one frame's work on the test runtime (target: under 100 us)"
 build/tests/quarlyn_bench --benchmark_filter=SaverFrame

@@ -50,7 +50,8 @@ struct Wave {
   int peak(double begin_ms, double end_ms) const {
     int peak = 0;
     size_t end = std::min(frame(end_ms) * static_cast<size_t>(channels), samples.size());
-    for (size_t i = frame(begin_ms) * static_cast<size_t>(channels); i < end; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+    for (size_t i = frame(begin_ms) * static_cast<size_t>(channels); i < end; ++i)
+      peak = std::max(peak, std::abs(int{samples[i]}));
     return peak;
   }
 };

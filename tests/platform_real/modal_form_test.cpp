@@ -152,7 +152,15 @@ class ModalFormTest : public ::testing::Test {
       name_.form.move({form_left(), form_top(), kFormWidth, kFormHeight});
       name_.image.picture = dialog_picture();
     };
+    // A form that a fault leaves open fails its test instead of hanging it.
+    rescue_.on_timer = [this] {
+      rescued_ = true;
+      name_.form.Unload();
+    };
+    rescue_.set_interval(5000);
+    rescue_.set_enabled(true);
   }
+  void TearDown() override { EXPECT_FALSE(rescued_) << "the form stayed open"; }
   ~ModalFormTest() override {
     saver_.reset();
     runtime_.yield();
@@ -198,6 +206,8 @@ class ModalFormTest : public ::testing::Test {
   Display* other_ = XOpenDisplay(nullptr);
   NameForm name_;
   Timer timer_{runtime_};
+  Timer rescue_{runtime_};
+  bool rescued_ = false;
   SaverHandler saver_handler_;
   Surface saver_screen_{640, 480, kSaverColour};
   std::unique_ptr<ScreenWindow> saver_ =
@@ -212,6 +222,9 @@ TEST_F(ModalFormTest, ShowsCentredAboveTheSaverWithItsPictureStretchedAndActivat
   paint_picture(expected, dialog_picture(), 0, 0, kFormWidth, kFormHeight);
   const std::vector<std::pair<int, int>> inside = {{0, 0}, {352, 0}, {0, 260}, {352, 260}, {176, 130}, {90, 60}};
   bool open_while_checked = false;
+  int32_t unloaded_at = 0;
+  XWindowAttributes at_activation{};
+  name_.on_activate = [&] { XGetWindowAttributes(other_, fl_xid(Fl::modal()), &at_activation); };
   check_later(300, [&] {
     open_while_checked = name_.form.loaded();
     const Screenshot shot(other_);
@@ -219,10 +232,17 @@ TEST_F(ModalFormTest, ShowsCentredAboveTheSaverWithItsPictureStretchedAndActivat
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {353, 260}, {352, 261}}) {
       seen.emplace_back(shot.at(form_left() + x, form_top() + y), kSaverColour);
     }
+    unloaded_at = runtime_.time_get_time();
     name_.form.Unload();
   });
   runtime_.show_modal(name_.form);
+  // Not a speed target: a loop asleep until some other event would return only with the rescue.
+  EXPECT_LT(clock_diff(runtime_.time_get_time(), unloaded_at), 2000) << "slept on after a timer unloaded the form";
   EXPECT_TRUE(open_while_checked);
+  EXPECT_EQ(at_activation.x, form_left()) << "not in its place when shown";
+  EXPECT_EQ(at_activation.y, form_top());
+  EXPECT_EQ(at_activation.width, kFormWidth);
+  EXPECT_EQ(at_activation.map_state, IsViewable);
   EXPECT_FALSE(name_.form.loaded());
   EXPECT_EQ(name_.activations, 1);
   EXPECT_EQ(name_.unloads, 1);
@@ -421,12 +441,15 @@ TEST_F(TimeBoxTest, ChangesOfThePlayScreenUnderTheBoxLeaveItInFront) {
   show_saver(play_);
   const Pixel green = rgb(0x00, 0xFF, 0x00);
   const Rect place{(runtime_.screen_width() - kPlayWidth) / 2, (runtime_.screen_height() - kPlayHeight) / 2, 0, 0};
+  // The corner of the box shows no text, only the dimmed play screen beneath.
+  const Pixel corner_before = Screenshot(other_).at(kBox.left + 1, kBox.top + 1);
   play_.fill({kBox.left - place.left - 10, kBox.top - place.top - 10, kBox.width + 20, kBox.height + 20}, green);
   runtime_.yield();
   const auto [play, white] = box_pixels();
   EXPECT_EQ(play, 0);
   EXPECT_GT(white, 40);
   const Screenshot shot(other_);
+  EXPECT_NE(shot.at(kBox.left + 1, kBox.top + 1), corner_before) << "the box does not follow the play screen";
   EXPECT_EQ(shot.at(kBox.left - 5, kBox.top - 5), green);
   EXPECT_EQ(shot.at(kBox.left + kBox.width + 5, kBox.top + kBox.height + 5), green);
 }

@@ -61,6 +61,13 @@ std::vector<int> pattern_keys(const Chord& chord, const Chord& next, int low, ch
   return {};
 }
 
+// FNV-1a: a part's humanising seed comes from its name, the same with every compiler.
+uint32_t name_seed(std::string_view name) {
+  uint32_t hash = 2166136261u;
+  for (char c : name) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+  return hash;
+}
+
 uint32_t ticks(double beat) { return static_cast<uint32_t>(std::lround(std::max(beat, 0.0) * kTicksPerBeat)); }
 
 struct TimedNote {
@@ -77,7 +84,8 @@ std::vector<TimedNote> timed_notes(const std::vector<Note>& notes) {
     uint32_t start = ticks(note.beat);
     timed.push_back({start, std::max(ticks(note.beat + note.length), start + 1), note.key, note.velocity});
   }
-  std::stable_sort(timed.begin(), timed.end(), [](const TimedNote& a, const TimedNote& b) { return a.start < b.start; });
+  std::stable_sort(timed.begin(), timed.end(),
+                   [](const TimedNote& a, const TimedNote& b) { return a.start < b.start; });
   std::map<int, size_t> sounding;
   for (size_t i = 0; i < timed.size(); ++i) {
     auto previous = sounding.find(timed[i].key);
@@ -92,11 +100,7 @@ std::vector<TimedNote> timed_notes(const std::vector<Note>& notes) {
 }  // namespace
 
 Part::Part(std::string name, int channel, int program, Meter meter)
-    : name_(std::move(name)),
-      channel_(channel),
-      program_(program),
-      meter_(meter),
-      random_(static_cast<uint32_t>(std::hash<std::string>{}(name_))) {}
+    : name_(std::move(name)), channel_(channel), program_(program), meter_(meter), random_(name_seed(name_)) {}
 
 Part& Part::mix(int volume, int pan, int reverb, int chorus) {
   mix_ = {volume, pan, reverb, chorus};
@@ -144,12 +148,12 @@ void Part::play(double beat, double length, int key, int velocity) {
                     std::clamp(velocity + accent(beat) + wobble, 1, 127)});
 }
 
-void Part::play(const std::vector<Note>& notes, int transpose, int velocity_change) {
-  for (const Note& note : notes) play(note.beat, note.length, note.key + transpose, note.velocity + velocity_change);
+void Part::play(const std::vector<Note>& notes) {
+  for (const Note& note : notes) play(note.beat, note.length, note.key, note.velocity);
 }
 
-void Part::melody(const Scale& scale, std::string_view text, double start, int velocity, double unit) {
-  play(phrase(scale, text, start, unit, meter_.bar_beats, velocity));
+void Part::melody(const Scale& scale, std::string_view text, double start, int velocity) {
+  play(phrase(scale, text, start, 0.5, meter_.bar_beats, velocity));
 }
 
 void Part::pad(const std::vector<Chord>& chords, int low, int count, int velocity) {
@@ -166,7 +170,8 @@ void Part::pattern(const std::vector<Chord>& chords, int low, std::string_view g
     const Chord& next = i + 1 < chords.size() ? chords[i + 1] : chord;
     double end = chord.beat + chord.length;
     walk_grid(parsed, chord.beat, end, step, [&](double beat, double length, char symbol) {
-      for (int key : pattern_keys(chord, next, low, symbol, count)) play(beat, pedal_ ? end - beat : length, key, velocity);
+      for (int key : pattern_keys(chord, next, low, symbol, count))
+        play(beat, pedal_ ? end - beat : length, key, velocity);
     });
   }
 }
@@ -179,7 +184,11 @@ void Part::hits(double start, double end, int key, std::string_view grid, double
 }
 
 Song::Song(std::string title, double beats_per_minute, Meter meter, int key_sharps, bool minor)
-    : title_(std::move(title)), meter_(meter), key_sharps_(key_sharps), minor_(minor), tempi_{{0.0, beats_per_minute}} {}
+    : title_(std::move(title)),
+      meter_(meter),
+      key_sharps_(key_sharps),
+      minor_(minor),
+      tempi_{{0.0, beats_per_minute}} {}
 
 Part& Song::part(std::string name, int channel, int program) {
   return parts_.emplace_back(std::move(name), channel, program, meter_);

@@ -36,8 +36,9 @@ class Part {
   Part& pedal();
 
   void play(double beat, double length, int key, int velocity);
-  void play(const std::vector<Note>& notes, int transpose = 0, int velocity_change = 0);
-  void melody(const Scale& scale, std::string_view text, double start, int velocity, double unit = 0.5);
+  void play(const std::vector<Note>& notes);
+  // A phrase in melody notation (see music.h) counted in eighth notes.
+  void melody(const Scale& scale, std::string_view text, double start, int velocity);
   // Whole chords held for their length, `count` notes in close position from `low`.
   void pad(const std::vector<Chord>& chords, int low, int count, int velocity);
   // Grid patterns repeated through each chord, one character per `step` beats: digits are
@@ -86,7 +87,6 @@ class Song {
   // Tempo eases from the current value to `to_bpm` between two beats.
   void ritardando(double from_beat, double to_beat, double to_bpm);
   double bar(double index) const { return index * meter_.bar_beats; }
-  const Meter& meter() const { return meter_; }
 
   std::vector<uint8_t> midi() const;
 
@@ -96,7 +96,7 @@ class Song {
   int key_sharps_;
   bool minor_;
   std::vector<std::pair<double, double>> tempi_;  // (beat, quarters per minute)
-  std::deque<Part> parts_;                         // a deque keeps handed-out references valid
+  std::deque<Part> parts_;                        // a deque keeps handed-out references valid
 };
 
 constexpr Meter kFourFour{4, 4, 4.0, 1.0};

@@ -137,8 +137,10 @@ void shape_edges(Stereo& sound, double fade_in, double fade_out, double end_seco
   for (size_t i = 0; i < sound.frames(); ++i) {
     float gain = 1;
     if (i < in) gain *= rise(static_cast<float>(i), static_cast<float>(in));
-    if (i >= end) gain = 0;
-    else if (i + out >= end) gain *= rise(static_cast<float>(end - i - 1), static_cast<float>(out));
+    if (i >= end)
+      gain = 0;
+    else if (i + out >= end)
+      gain *= rise(static_cast<float>(end - i - 1), static_cast<float>(out));
     sound.left[i] *= gain;
     sound.right[i] *= gain;
   }

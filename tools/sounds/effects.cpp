@@ -84,9 +84,8 @@ Stereo row_cleared(double seconds) {
 Stereo piece_landed(double seconds) {
   Stereo sound(frames_in(seconds));
   Oscillator low;
-  Samples thump = render(0.29, [&](float t) {
-    return low.next(52 + 110 * decay(t, 0.025f)) * rise(t, 0.002f) * decay(t, 0.07f);
-  });
+  Samples thump =
+      render(0.29, [&](float t) { return low.next(52 + 110 * decay(t, 0.025f)) * rise(t, 0.002f) * decay(t, 0.07f); });
   Oscillator mode1;
   Oscillator mode2;
   Oscillator mode3;
@@ -123,7 +122,8 @@ Stereo four_rows_fanfare(double seconds) {
   for (int i = 0; i < 28; ++i) {
     float frequency = key_frequency(bright[static_cast<size_t>(random.uniform() * 6)]);
     double at = 0.45 + 1.05 * random.uniform();
-    sound.mix(sparkle(frequency, 0.04f + 0.05f * random.uniform()), at, 0.05f + 0.05f * random.uniform(), random.bipolar());
+    sound.mix(sparkle(frequency, 0.04f + 0.05f * random.uniform()), at, 0.05f + 0.05f * random.uniform(),
+              random.bipolar());
   }
   add_reverb(sound, 0.8f, 0.35f, 0.3f);
   return sound;

@@ -1,7 +1,5 @@
 // The high-score tune: four bars in C major at a bright pace, written with the composition
 // toolkit and played by small synthesised instruments.
-#include <cmath>
-
 #include "arrangement.h"
 #include "effects.h"
 
@@ -97,11 +95,15 @@ Stereo high_score_tune(double seconds) {
   drums.hits(last[0].beat, last[0].beat + 1, 36, "x", 1, 100);
   Stereo sound(frames_in(seconds));
   auto seconds_of = [](const Note& note) { return static_cast<float>(note.length * kSecondsPerBeat); };
-  perform(sound, lead, [&](const Note& n) { return mallet(key_frequency(n.key), seconds_of(n)); }, 0.5f, 0.1f);
-  perform(sound, bass, [&](const Note& n) { return pluck_bass(key_frequency(n.key), seconds_of(n)); }, 0.45f, -0.1f);
-  perform(sound, chords, [&](const Note& n) { return soft_pad(key_frequency(n.key), seconds_of(n)); }, 0.07f, -0.35f);
+  perform(
+      sound, lead, [&](const Note& n) { return mallet(key_frequency(n.key), seconds_of(n)); }, 0.5f, 0.1f);
+  perform(
+      sound, bass, [&](const Note& n) { return pluck_bass(key_frequency(n.key), seconds_of(n)); }, 0.45f, -0.1f);
+  perform(
+      sound, chords, [&](const Note& n) { return soft_pad(key_frequency(n.key), seconds_of(n)); }, 0.07f, -0.35f);
   uint32_t seed = 0;
-  perform(sound, drums, [&](const Note& n) { return drum(n.key, ++seed); }, 0.3f, 0.2f);
+  perform(
+      sound, drums, [&](const Note& n) { return drum(n.key, ++seed); }, 0.3f, 0.2f);
   add_reverb(sound, 0.75f, 0.6f, 0.25f);
   return sound;
 }

@@ -20,11 +20,16 @@ struct MusicFile {
 };
 
 constexpr MusicFile kMusic[] = {
-    {"title.mid", quarlyn::compose_title_theme},   {"music1.mid", quarlyn::compose_piano_waltz},
-    {"music2.mid", quarlyn::compose_synth_pop},    {"music3.mid", quarlyn::compose_folk_jig},
-    {"music4.mid", quarlyn::compose_baroque_invention}, {"music5.mid", quarlyn::compose_jazz_vibes},
-    {"music6.mid", quarlyn::compose_bossa_nova},   {"music7.mid", quarlyn::compose_chiptune},
-    {"music8.mid", quarlyn::compose_march},        {"music9.mid", quarlyn::compose_marimba_dream},
+    {"title.mid", quarlyn::compose_title_theme},
+    {"music1.mid", quarlyn::compose_piano_waltz},
+    {"music2.mid", quarlyn::compose_synth_pop},
+    {"music3.mid", quarlyn::compose_folk_jig},
+    {"music4.mid", quarlyn::compose_baroque_invention},
+    {"music5.mid", quarlyn::compose_jazz_vibes},
+    {"music6.mid", quarlyn::compose_bossa_nova},
+    {"music7.mid", quarlyn::compose_chiptune},
+    {"music8.mid", quarlyn::compose_march},
+    {"music9.mid", quarlyn::compose_marimba_dream},
     {"music10.mid", quarlyn::compose_funk},
 };
 

@@ -57,7 +57,8 @@ void MidiTrack::time_signature(uint32_t tick, int numerator, int denominator) {
 }
 
 void MidiTrack::key_signature(uint32_t tick, int sharps, bool minor) {
-  add(tick, kMeta, {0xff, 0x59, 0x02, static_cast<uint8_t>(static_cast<int8_t>(sharps)), minor ? uint8_t{1} : uint8_t{0}});
+  add(tick, kMeta,
+      {0xff, 0x59, 0x02, static_cast<uint8_t>(static_cast<int8_t>(sharps)), minor ? uint8_t{1} : uint8_t{0}});
 }
 
 void MidiTrack::program(uint32_t tick, int channel, int program) {

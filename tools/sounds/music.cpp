@@ -12,11 +12,12 @@ constexpr std::array<int, 7> kMajorSteps = {0, 2, 4, 5, 7, 9, 11};
 
 std::array<int, 7> mode_steps(Mode mode) {
   switch (mode) {
-    case Mode::kMajor: return kMajorSteps;
-    case Mode::kMinor: return {0, 2, 3, 5, 7, 8, 10};
-    case Mode::kHarmonicMinor: return {0, 2, 3, 5, 7, 8, 11};
-    case Mode::kDorian: return {0, 2, 3, 5, 7, 9, 10};
-    case Mode::kMixolydian: return {0, 2, 4, 5, 7, 9, 10};
+    case Mode::kMajor:
+      return kMajorSteps;
+    case Mode::kMinor:
+      return {0, 2, 3, 5, 7, 8, 10};
+    case Mode::kDorian:
+      return {0, 2, 3, 5, 7, 9, 10};
   }
   return kMajorSteps;
 }
@@ -25,7 +26,7 @@ std::array<int, 7> mode_steps(Mode mode) {
   throw std::invalid_argument(std::string(what) + " '" + std::string(token) + "'");
 }
 
-// ":N" at position `at` of the token, or 1 when the token ends there.
+// ":N" at position `at` of the token, or `fallback` when the token ends there.
 double length_suffix(std::string_view token, size_t at, double fallback) {
   if (at == token.size()) return fallback;
   if (token[at] != ':') fail("unexpected text in", token);
@@ -45,29 +46,43 @@ int degree_digit(std::string_view token, size_t at) {
 
 std::vector<int> quality_intervals(char quality, bool seventh) {
   switch (quality) {
-    case 'm': return seventh ? std::vector<int>{0, 3, 7, 10} : std::vector<int>{0, 3, 7};
-    case 'd': return seventh ? std::vector<int>{0, 3, 6, 9} : std::vector<int>{0, 3, 6};
-    case 's': return seventh ? std::vector<int>{0, 5, 7, 10} : std::vector<int>{0, 5, 7};
-    default: return seventh ? std::vector<int>{0, 4, 7, 10} : std::vector<int>{0, 4, 7};
+    case 'm':
+      return seventh ? std::vector<int>{0, 3, 7, 10} : std::vector<int>{0, 3, 7};
+    case 's':
+      return seventh ? std::vector<int>{0, 5, 7, 10} : std::vector<int>{0, 5, 7};
+    default:
+      return seventh ? std::vector<int>{0, 4, 7, 10} : std::vector<int>{0, 4, 7};
   }
 }
 
 Chord parse_chord(const Scale& scale, std::string_view token, double beat, double beats_each) {
   size_t at = 0;
-  bool flat = token[0] == 'b';
-  if (flat) ++at;
   int degree = degree_digit(token, at++);
-  char quality = flat ? 'M' : ' ';
-  if (at < token.size() && std::string_view("mMds").find(token[at]) != std::string_view::npos) quality = token[at++];
+  char quality = ' ';
+  if (at < token.size() && std::string_view("mMs").find(token[at]) != std::string_view::npos) quality = token[at++];
   bool seventh = at < token.size() && token[at] == '7';
   if (seventh) ++at;
-  Chord chord{beat, length_suffix(token, at, beats_each), scale.key(degree) - (flat ? 1 : 0), {}};
+  Chord chord{beat, length_suffix(token, at, beats_each), scale.key(degree), {}};
   if (quality != ' ') {
     chord.intervals = quality_intervals(quality, seventh);
   } else {
-    for (int step = 0; step < (seventh ? 7 : 5); step += 2) chord.intervals.push_back(scale.key(degree + step) - chord.root);
+    for (int step = 0; step < (seventh ? 7 : 5); step += 2)
+      chord.intervals.push_back(scale.key(degree + step) - chord.root);
   }
   return chord;
+}
+
+// Whitespace-separated tokens, "|" bar lines included.
+std::vector<std::string_view> tokens(std::string_view text) {
+  std::vector<std::string_view> out;
+  size_t at = 0;
+  while (true) {
+    at = text.find_first_not_of(" \t\n", at);
+    if (at == std::string_view::npos) return out;
+    size_t end = std::min(text.find_first_of(" \t\n", at), text.size());
+    out.push_back(text.substr(at, end - at));
+    at = end;
+  }
 }
 
 }  // namespace
@@ -87,28 +102,15 @@ int Scale::step(int from, int direction) const {
   }
 }
 
-std::vector<std::string_view> tokens(std::string_view text) {
-  std::vector<std::string_view> out;
-  size_t at = 0;
-  while (true) {
-    at = text.find_first_not_of(" \t\n", at);
-    if (at == std::string_view::npos) return out;
-    size_t end = std::min(text.find_first_of(" \t\n", at), text.size());
-    out.push_back(text.substr(at, end - at));
-    at = end;
-  }
-}
-
 std::vector<Note> phrase(const Scale& scale, std::string_view text, double start, double unit, double bar_beats,
                          int velocity) {
   std::vector<Note> notes;
   double position = 0;
-  double first_bar = -1;
   for (std::string_view token : tokens(text)) {
     if (token == "|") {
-      if (first_bar < 0) first_bar = position;
-      double bars = (position - first_bar) / bar_beats;
-      if (std::abs(bars - std::round(bars)) > 1e-6) fail("bar line off the bar after", text.substr(0, token.data() - text.data()));
+      double bars = position / bar_beats;
+      if (std::abs(bars - std::round(bars)) > 1e-6)
+        fail("bar line off the bar after", text.substr(0, token.data() - text.data()));
       continue;
     }
     size_t at = 0;
@@ -117,10 +119,9 @@ std::vector<Note> phrase(const Scale& scale, std::string_view text, double start
     int key = rest ? 0 : scale.key(degree_digit(token, at)) + shift;
     for (++at; at < token.size() && (token[at] == '\'' || token[at] == ','); ++at) key += token[at] == '\'' ? 12 : -12;
     double length = length_suffix(token, at, 1) * unit;
-    if (!rest) notes.push_back({position, length, key, velocity});
+    if (!rest) notes.push_back({start + position, length, key, velocity});
     position += length;
   }
-  for (Note& note : notes) note.beat += start - std::max(first_bar, 0.0);
   return notes;
 }
 

@@ -7,7 +7,7 @@
 
 namespace quarlyn {
 
-enum class Mode { kMajor, kMinor, kHarmonicMinor, kDorian, kMixolydian };
+enum class Mode { kMajor, kMinor, kDorian };
 
 class Scale {
  public:
@@ -31,8 +31,8 @@ struct Note {
 
 // Melody notation, whitespace-separated tokens: a degree 1-7 (or r, a rest), optionally after
 // # or b, then ' or , marks for an octave up or down each, then :N for N units (default 1).
-// "|" is a bar line and is checked to fall on a bar; notes before the first one are a pickup,
-// so the first bar line lands on `start`.
+// "|" is a bar line, checked to fall a whole number of bars after `start`, which catches a
+// miscounted bar at build time.
 std::vector<Note> phrase(const Scale& scale, std::string_view text, double start, double unit, double bar_beats,
                          int velocity);
 
@@ -48,12 +48,9 @@ struct Chord {
   std::vector<int> voicing(int low, int count) const;
 };
 
-// Progression notation: [b]DEGREE[m|M|d|s][7][:BEATS] per chord, e.g. "1 6 2m7 5M7:2 b7";
-// b lowers the root a semitone, m/M/d/s force minor/major/diminished/sus4 instead of the
-// scale's own triad, 7 adds a seventh. Each chord lasts `beats_each` unless given.
+// Progression notation: DEGREE[m|M|s][7][:BEATS] per chord, e.g. "1 6 2m7 5M7:2 5s"; m/M/s
+// force a minor, major or suspended-fourth chord instead of the scale's own triad, 7 adds a
+// seventh. Each chord lasts `beats_each` unless given.
 std::vector<Chord> progression(const Scale& scale, std::string_view text, double start, double beats_each);
-
-// Whitespace-separated tokens, "|" bar lines included.
-std::vector<std::string_view> tokens(std::string_view text);
 
 }  // namespace quarlyn

@@ -17,10 +17,8 @@ struct Slot {
 };
 
 constexpr Slot kSlots[] = {
-    {0, 180, rotation_click, -10, 0.02},
-    {185, 340, row_cleared, -6, 0.015},
-    {350, 650, piece_landed, -4, 0.03},
-    {680, 2600, four_rows_fanfare, -3, 0.08},
+    {0, 180, rotation_click, -10, 0.02},     {185, 340, row_cleared, -6, 0.015},
+    {350, 650, piece_landed, -4, 0.03},      {680, 2600, four_rows_fanfare, -3, 0.08},
     {2700, 9800, high_score_tune, -3, 0.15},
 };
 

@@ -39,7 +39,7 @@ void groove(Band& band, std::string_view chords_text, double start, bool piano) 
 void vamp(Band& band, double start) {
   groove(band, kVampChords, start, false);
   for (int repeat = 0; repeat < 3; ++repeat) band.brass.melody(kE, kRiff, start + 8 * repeat, 92);
-  band.brass.melody(kE, "| 3:2 3:1 4:2 #4:1 5:2 | 4:6 r:2 |", start + 24, 96);
+  band.brass.melody(kE, "| 3:2 3:1 4:2 b5:1 5:2 | 4:6 r:2 |", start + 24, 96);
 }
 
 void chorus(Band& band, double start) {

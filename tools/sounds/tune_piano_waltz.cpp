@@ -19,7 +19,7 @@ constexpr std::string_view kAnswer =
 constexpr std::string_view kMinorChords = "6 3 4 1 2 6 3M7 5M7";
 constexpr std::string_view kMinor =
     "| 1':3 2':1 1':1 6:1 | 7:3 1':1 7:1 5:1 | 6:3 7:1 6:1 4:1 | 5:4 1:2 "
-    "| 4:3 5:1 4:1 2:1 | 3:3 4:1 3:1 1:1 | #5:2 3:2 7:2 | 4:2 3:2 2:2 |";
+    "| 4:3 5:1 4:1 2:1 | 3:3 4:1 3:1 1:1 | #5:2 3:2 7:2 | 4:2 5:2 7:2 |";
 
 struct Band {
   Part& right;

@@ -29,6 +29,8 @@ constexpr int kBackspace = 8;
 constexpr int kNoLimit = 32767;
 // What an input's frame and margins take from its height; the text gets the rest.
 constexpr int kInputFrame = 6;
+// FLTK's own "forever" for a wait.
+constexpr double kForever = 1e20;
 
 // One control's widget. Widgets are children of the form's window, which deletes them.
 class ControlView {
@@ -238,6 +240,7 @@ struct WaitTurn {
 // makes that wait return at once.
 void take_turn(void* data) {
   const auto& turn = *static_cast<const WaitTurn*>(data);
+  if (turn.before_drawing) turn.before_drawing();
   if (!turn.form.loaded()) Fl::add_timeout(0.0, do_nothing);
 }
 
@@ -253,7 +256,8 @@ void run_until_unloaded(FormWindow& window, ModalForm& form, const std::function
       activate(window, form);
       continue;
     }
-    Fl::wait();
+    // Not Fl::wait(): that returns at once, running no timers, while no window is shown.
+    Fl::wait(kForever);
   }
   Fl::remove_check(take_turn, &turn);
 }

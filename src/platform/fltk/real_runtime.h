@@ -39,7 +39,7 @@ namespace quarlyn {
 class AudioDevice;
 class FltkScreenWindow;
 
-class RealRuntime final : public Runtime {
+class RealRuntime : public Runtime {
  public:
   RealRuntime(int argc, char** argv, const std::string& application, SettingsStore& store);
   ~RealRuntime() override;

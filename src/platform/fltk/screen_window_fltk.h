@@ -21,8 +21,8 @@
 //   after them. The window may be closed or destroyed from inside any of its handler's calls.
 // - The time box is drawn by the window itself, after the play screen, at every draw that
 //   touches its area: white text centred on a dimmed copy of what lies beneath (24 points taken
-//   as 32 pixels). Changes of the play screen under it are drawn around it, so it never flickers.
-//   Setting it is drawn at the next yield; hiding it puts back what lies beneath.
+//   as 32 pixels). Changes of the play screen under it are drawn around it, so it does not
+//   flicker. A new text shows at the next yield; hiding the box puts back what lies beneath.
 #pragma once
 
 #include <cstdint>
