@@ -20,6 +20,8 @@ open_caption_window StakkoSaver
 screenshot single_instance_saver_open
 expect_output /S ""
 expect_output /C "configuration shown"
+# The real program too: a saver would run until a key ends it, so ending at once shows the test.
+timeout 10 "$bin_dir/quarlyn" /S || fail "a second saver did not end at once"
 close_caption_windows
 
 open_caption_window "Quarlyn Configuration"
