@@ -9,7 +9,8 @@
 //   each other off.
 // - SDL_mixer has a single music stream: the control that started it last owns it, and a tune
 //   counts as playing only for its owner.
-// - `music_lock` serialises loading and freeing tunes, which may happen on worker threads.
+// - `music_lock` serialises loading every sound and freeing tunes, which happen on worker
+//   threads.
 // - Destroying the device closes SDL's audio; every control must have been destroyed before.
 // Only files of platform/audio see SDL; `create_audio_control` makes controls for the runtime.
 #pragma once

@@ -48,11 +48,12 @@ LoadedSound decode(std::vector<char> bytes, SoundKind kind, std::mutex& music_lo
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (source == nullptr) return {};
   LoadedSound sound;
+  // One load at a time: two wave files converted at once on two threads can fail.
+  const std::lock_guard lock(music_lock);
   if (kind == SoundKind::kWave) {
     sound.chunk.reset(Mix_LoadWAV_RW(source, 1));
     return sound;
   }
-  const std::lock_guard lock(music_lock);
   Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, 1);
   sound.music = MusicPtr(music, MusicDeleter{&music_lock, std::move(bytes)});
   return sound;
