@@ -8,6 +8,11 @@
 
 namespace quarlyn {
 
+// Yields to the window system `times` times, letting waiting events run.
+inline void yield_times(Runtime& runtime, int times) {
+  for (int i = 0; i < times; ++i) runtime.yield();
+}
+
 // Yields to the window system for as long as `condition` holds. Each round sleeps in the
 // event wait (up to a second), so an idle wait costs no processor time; the handlers that run
 // inside the yields are what change the condition.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/waiting.h"
 #include "saver/hiscore_dialog.h"
 #include "saver/music_and_sound.h"
 #include "startup/shell_services.h"
@@ -48,10 +49,9 @@ void move_places_down(Settings& settings, int g, int place) {
 
 void ask_for_name(Saver& saver) {
   Runtime& runtime = saver.runtime;
-  for (int i = 0; i < 10; ++i) runtime.yield();
+  yield_times(runtime, 10);
   stakko_playsound(saver, 5);
-  runtime.yield();
-  runtime.yield();
+  yield_times(runtime, 2);
   show_cursor(runtime);
   frm_hiscore dialog(saver);
   runtime.show_modal(dialog);

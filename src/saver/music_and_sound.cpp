@@ -3,6 +3,8 @@
 #include <array>
 #include <cctype>
 
+#include "platform/waiting.h"
+
 namespace quarlyn {
 
 namespace {
@@ -14,11 +16,6 @@ struct EffectRange {
 
 // Where each effect lies in audio.wav, in milliseconds.
 constexpr std::array<EffectRange, 6> kEffects = {{{0, 0}, {0, 180}, {350, 650}, {185, 340}, {680, 2600}, {2700, 9800}}};
-
-void yield_twice(Runtime& runtime) {
-  runtime.yield();
-  runtime.yield();
-}
 
 // Every open sequence starts with "Close", then sets the switches, the device and the file.
 void open_device(MMControl& control, bool notify, const char* device, const std::string& path) {
@@ -54,11 +51,11 @@ void stakko_playsound(Saver& saver, int16_t effect) {
   if (effect < 1 || effect > 5) return;
   MMControl& control = *saver.MMControl2;
   control.Command("Stop");
-  yield_twice(saver.runtime);
+  yield_times(saver.runtime, 2);
   control.From = kEffects[effect].from;
   control.To = kEffects[effect].to;
   control.Command("Play");
-  yield_twice(saver.runtime);
+  yield_times(saver.runtime, 2);
 }
 
 void launch_midi(Saver& saver, const std::string& path) {
@@ -103,11 +100,11 @@ void audio_off(Saver& saver) {
   if (setting_number(saver.settings.music_on) == 1) {
     saver.MMControl1->Command("Close");
     saver.MMControl3->Command("Close");
-    yield_twice(saver.runtime);
+    yield_times(saver.runtime, 2);
   }
   if (setting_number(saver.settings.soundfx_on) == 1) {
     saver.MMControl2->Command("Close");
-    yield_twice(saver.runtime);
+    yield_times(saver.runtime, 2);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/picture_files.h"
+#include "platform/waiting.h"
 #include "saver/game_flow.h"
 #include "saver/saver_context.h"
 
@@ -18,10 +19,6 @@ constexpr Rect kWellPicture{215, 0, 210, 480};
 constexpr Rect kNextBox{460, 60, 120, 140};
 constexpr int kDigitWidth = 20;
 constexpr int kDigitHeight = 25;
-
-void yield_times(Runtime& runtime, int times) {
-  for (int i = 0; i < times; ++i) runtime.yield();
-}
 
 // Draws `value` centred into the counter field at (x, y) of the master picture, then copies the
 // field to the other three surfaces.
