@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/clock.h"
+#include "platform/waiting.h"
 #include "saver/game_flow.h"
 #include "saver/music_and_sound.h"
 #include "saver/piece_supply.h"
@@ -143,11 +144,7 @@ void frm_screensaver::run_frame() {
 // Sleeps in the window system's event wait until the frame's time is up (at least one yield),
 // so the saver costs almost no processor time between frames; input and timers run meanwhile.
 void frm_screensaver::wait_for_next_frame() {
-  Runtime& runtime = saver_.runtime;
-  const int32_t frame_end = clock_add(saver_.window.wait_start, saver_.settings.frame_rate);
-  do {
-    runtime.yield_until(frame_end);
-  } while (!clock_reached(runtime.time_get_time(), frame_end));
+  yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, saver_.settings.frame_rate));
 }
 
 void frm_screensaver::do_keypress() {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/clock.h"
+#include "platform/waiting.h"
 
 namespace quarlyn {
 
@@ -24,14 +25,7 @@ void set_desktop_wallpaper(Runtime& runtime, const std::string& path) {
 
 int32_t time_now_ms(Runtime& runtime) { return runtime.time_get_time(); }
 
-void pause_ms(Runtime& runtime, int32_t ms) {
-  // The deadline is compared by difference, so a pause that spans the clock's jump from its
-  // largest to its smallest value ends on time instead of waiting for weeks.
-  const int32_t target = clock_add(time_now_ms(runtime), ms);
-  do {
-    runtime.yield_until(target);
-  } while (!clock_reached(time_now_ms(runtime), target));
-}
+void pause_ms(Runtime& runtime, int32_t ms) { yield_until_reached(runtime, clock_add(time_now_ms(runtime), ms)); }
 
 bool file_exists(const std::string& path) {
   std::error_code error;

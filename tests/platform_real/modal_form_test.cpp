@@ -28,6 +28,7 @@
 #include "platform/screen_window.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "platform_real/x_test_support.h"
 
 namespace quarlyn {
 namespace {
@@ -40,38 +41,8 @@ constexpr Pixel kSaverColour = rgb(0xC0, 0x10, 0x10);
 constexpr int kEnter = 13;
 constexpr int kEscape = 27;
 
-// The whole root window, read back from the server.
-class Screenshot {
- public:
-  explicit Screenshot(Display* display) {
-    XSync(fl_display, False);
-    image_ = XGetImage(display, DefaultRootWindow(display), 0, 0, DisplayWidth(display, 0),
-                       DisplayHeight(display, 0), AllPlanes, ZPixmap);
-  }
-  ~Screenshot() {
-    if (image_ != nullptr) XDestroyImage(image_);
-  }
-  Screenshot(const Screenshot&) = delete;
-  Screenshot& operator=(const Screenshot&) = delete;
-
-  Pixel at(int x, int y) const { return static_cast<Pixel>(XGetPixel(image_, x, y)) & 0xFFFFFF; }
-
- private:
-  XImage* image_ = nullptr;
-};
-
-// Runs xdotool to its end; keys it sends queue up at the server until events are handled.
-void run_xdotool(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "xdotool");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ), 0);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
+using testing::run_xdotool;
+using testing::Screenshot;
 
 // What a window manager sends when the close button is pressed.
 void request_close(Display* display, Window window) {

@@ -26,6 +26,7 @@
 #include "platform/fltk/message_box.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "platform_real/x_test_support.h"
 
 namespace quarlyn {
 namespace {
@@ -385,10 +386,8 @@ TEST_F(MessageBoxTest, ShowsTitleTextAndOneOkButtonCentred) {
 TEST_F(MessageBoxTest, KeysFromOutsideReachItWithoutAWindowManager) {
   for (const char* key : {"Return", "Escape"}) {
     pid_t xdotool = 0;
-    std::string program = "xdotool", move = "mousemove", zero = "0", press = "key", name = key;
-    char* argv[] = {program.data(), move.data(), zero.data(), zero.data(), press.data(), name.data(), nullptr};
     const bool closed = run_box("Press a key", "Quarlyn keys", [&] {
-      if (posix_spawnp(&xdotool, "xdotool", nullptr, nullptr, argv, environ) != 0) xdotool = 0;
+      xdotool = testing::start_xdotool({"mousemove", "0", "0", "key", key});
     });
     if (xdotool != 0) waitpid(xdotool, nullptr, 0);
     ASSERT_NE(xdotool, 0) << "xdotool could not be started";

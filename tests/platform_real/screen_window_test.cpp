@@ -25,6 +25,7 @@
 #include "platform/fltk/virtual_keys.h"
 #include "platform/settings_store.h"
 #include "platform/x11/x11_host.h"
+#include "platform_real/x_test_support.h"
 
 namespace quarlyn {
 namespace {
@@ -76,43 +77,9 @@ struct RecordingHandler : ScreenWindowHandler {
   std::function<void()> on_activate;
 };
 
-// The whole root window, read back from the server.
-class Screenshot {
- public:
-  explicit Screenshot(Display* display) {
-    XSync(fl_display, False);
-    const Window root = DefaultRootWindow(display);
-    image_ = XGetImage(display, root, 0, 0, DisplayWidth(display, 0), DisplayHeight(display, 0), AllPlanes, ZPixmap);
-  }
-  ~Screenshot() {
-    if (image_ != nullptr) XDestroyImage(image_);
-  }
-  Screenshot(const Screenshot&) = delete;
-  Screenshot& operator=(const Screenshot&) = delete;
-
-  Pixel at(int x, int y) const { return static_cast<Pixel>(XGetPixel(image_, x, y)) & 0xFFFFFF; }
-
- private:
-  XImage* image_ = nullptr;
-};
-
-// Returns 0 when xdotool could not be started.
-pid_t start_xdotool(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "xdotool");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  return posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ) == 0 ? child : 0;
-}
-
-void run_xdotool(std::vector<std::string> arguments) {
-  const pid_t child = start_xdotool(std::move(arguments));
-  ASSERT_NE(child, 0) << "xdotool could not be started";
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
+using testing::run_xdotool;
+using testing::Screenshot;
+using testing::start_xdotool;
 
 using Points = std::vector<std::pair<int, int>>;
 

@@ -1,0 +1,57 @@
+// Helpers for tests in a real X session: reading back what is on screen and driving xdotool.
+// Include after <gtest/gtest.h>: Xlib's macros (None, KeyPress) would break it.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/surface.h"
+
+namespace quarlyn::testing {
+
+// The whole first screen as the X server shows it now.
+class Screenshot {
+ public:
+  explicit Screenshot(Display* display) {
+    XSync(display, False);
+    image_ = XGetImage(display, DefaultRootWindow(display), 0, 0, DisplayWidth(display, 0), DisplayHeight(display, 0),
+                       AllPlanes, ZPixmap);
+  }
+  ~Screenshot() {
+    if (image_ != nullptr) XDestroyImage(image_);
+  }
+  Screenshot(const Screenshot&) = delete;
+  Screenshot& operator=(const Screenshot&) = delete;
+
+  Pixel at(int x, int y) const { return static_cast<Pixel>(XGetPixel(image_, x, y)) & 0xFFFFFF; }
+
+ private:
+  XImage* image_ = nullptr;
+};
+
+// Starts xdotool with these arguments; returns 0 when it could not be started.
+inline pid_t start_xdotool(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "xdotool");
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  return posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ) == 0 ? child : 0;
+}
+
+// Runs xdotool to its end; keys it sends queue up at the server until events are handled.
+inline void run_xdotool(std::vector<std::string> arguments) {
+  const pid_t child = start_xdotool(std::move(arguments));
+  ASSERT_NE(child, 0) << "xdotool could not be started";
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace quarlyn::testing
