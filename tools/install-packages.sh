@@ -13,7 +13,7 @@ test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick libxdamage-dev
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick libxdamage-dev
 )
 
 case "${1:-}" in
