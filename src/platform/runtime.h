@@ -84,9 +84,15 @@ class Runtime {
   // Re-seeds the random draws from the clock.
   virtual void randomize() = 0;
 
-  // Is the key with this Windows virtual-key code held down now (or was it pressed since the
-  // last poll of it)? Codes: 27 Esc, 32 Space, 37-40 arrows, 65-90 letters.
+  // Is the key with this Windows virtual-key code held down now, or was it tapped (pressed, and
+  // perhaps released again) since the last poll? A poll is the calls made without a yield between
+  // them. Codes: 27 Esc, 32 Space, 37-40 arrows, 65-90 letters.
   virtual bool key_down(int virtual_key) = 0;
+  // The frame loop calls this once per frame, after the point where the frame polls the keys,
+  // whether it polled them or not. A tap counts for the poll that follows it and no later: taps
+  // that came before the frame's poll, or that a frame without a poll passed over, no longer
+  // count as down; taps that came after the frame's poll count for the next one.
+  virtual void key_poll_done() = 0;
 
   // Called by `Timer` when it is started, stopped, changed or destroyed.
   virtual void timer_changed(Timer& timer) = 0;

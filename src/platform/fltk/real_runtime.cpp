@@ -91,6 +91,7 @@ RealRuntime::RealRuntime(int argc, char** argv, const std::string& application, 
 RealRuntime::~RealRuntime() { hold_off_screen_saver(false); }
 
 void RealRuntime::yield() {
+  forget_polled_taps();
   present_screen_windows();
   Fl::check();
   opener_.reap();
@@ -103,6 +104,7 @@ void RealRuntime::yield_until(int32_t deadline_ms) {
     yield();
     return;
   }
+  forget_polled_taps();
   present_screen_windows();
   // Wake at the very millisecond the deadline begins, not up to one later: the part of the
   // current millisecond already gone is taken off the wait.
@@ -139,8 +141,25 @@ float RealRuntime::timer_seconds() {
 }
 
 bool RealRuntime::key_down(int virtual_key) {
+  polled_since_yield_ = true;
   const bool tapped = tapped_keys_.erase(virtual_key) > 0;
   return tapped || held_keys_.count(virtual_key) > 0;
+}
+
+// Runs before a yield handles events: every tap still waiting came before the poll that just
+// ended, which was its turn, while the taps this yield brings wait for the next poll.
+void RealRuntime::forget_polled_taps() {
+  if (!polled_since_yield_) return;
+  polled_since_yield_ = false;
+  frame_polled_ = true;
+  tapped_keys_.clear();
+}
+
+// Taps left after a frame that polled, with a yield since, came after its poll and are kept.
+void RealRuntime::key_poll_done() {
+  if (polled_since_yield_ || !frame_polled_) tapped_keys_.clear();
+  polled_since_yield_ = false;
+  frame_polled_ = false;
 }
 
 void RealRuntime::key_event(int virtual_key, bool down) {

@@ -77,6 +77,7 @@ class TestRuntime : public Runtime {
   double rnd() override;
   void randomize() override;
   bool key_down(int virtual_key) override { return keys_down.count(virtual_key) > 0; }
+  void key_poll_done() override { ++key_polls_done; }
   void timer_changed(Timer& timer) override;
   void timer_removed(Timer& timer) override;
 
@@ -112,6 +113,7 @@ class TestRuntime : public Runtime {
   std::vector<std::string> modal_forms;          // the captions of the forms shown modally
   int cursor_count = 0;
   int randomize_calls = 0;
+  int key_polls_done = 0;
 
  private:
   struct Scheduled {
