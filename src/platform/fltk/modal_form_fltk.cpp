@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/fltk/push_button.h"
 #include "platform/fltk/virtual_keys.h"
 #include "platform/x11/x11_host.h"
 
@@ -140,9 +140,9 @@ void TextEntry::copy_text(Fl_Widget* widget, void*) {
   entry.model_.text = entry.value();
 }
 
-class ButtonView final : public Fl_Button, public ControlView {
+class ButtonView final : public PushButton, public ControlView {
  public:
-  ButtonView(CommandButton& model, const ModalForm& form) : Fl_Button(0, 0, 0, 0), model_(model), form_(form) {
+  ButtonView(CommandButton& model, const ModalForm& form) : PushButton(0, 0, 0, 0), model_(model), form_(form) {
     callback(click);
   }
   Fl_Widget& widget() override { return *this; }
