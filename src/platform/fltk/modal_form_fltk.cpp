@@ -18,6 +18,7 @@
 #include "platform/controls.h"
 #include "platform/fltk/push_button.h"
 #include "platform/fltk/virtual_keys.h"
+#include "platform/fltk/x_display.h"
 #include "platform/x11/x11_host.h"
 
 namespace quarlyn {
@@ -280,7 +281,7 @@ void give_focus_back(Window previous) {
 }  // namespace
 
 void show_modal_form(ModalForm& form, bool hide_cursor, const std::function<void()>& before_drawing) {
-  fl_open_display();
+  open_x_display();
   FormWindow window(form);
   form.mark_loaded();
   if (form.Form_Load) form.Form_Load();

@@ -15,6 +15,7 @@
 #include "platform/fltk/message_box.h"
 #include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
+#include "platform/fltk/x_display.h"
 #include "platform/mm_control.h"
 #include "platform/timer.h"
 #include "platform/x11/x11_host.h"
@@ -63,7 +64,7 @@ struct ScreenSize {
 
 // The whole first screen, not FLTK's work area: a saver covers panels too.
 ScreenSize first_screen_size() {
-  fl_open_display();
+  open_x_display();
   int x = 0;
   int y = 0;
   ScreenSize size;
@@ -186,7 +187,7 @@ void RealRuntime::show_modal(ModalForm& form) {
 void RealRuntime::end_program() { std::exit(0); }
 
 bool RealRuntime::window_exists(const std::string& caption) {
-  fl_open_display();
+  open_x_display();
   return window_captioned(fl_display, caption);
 }
 
@@ -224,7 +225,7 @@ void RealRuntime::system_parameters(uint32_t action, int32_t value, const std::s
 // stay balanced and one "active" always lifts the hold.
 void RealRuntime::hold_off_screen_saver(bool hold) {
   if (hold == screen_saver_held_) return;
-  fl_open_display();
+  open_x_display();
   if (suspend_screen_saver(fl_display, hold)) screen_saver_held_ = hold;
 }
 
