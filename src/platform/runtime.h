@@ -45,6 +45,10 @@ class Runtime {
 
   // Is a top-level window captioned exactly `caption` open, in any process?
   virtual bool window_exists(const std::string& caption) = 0;
+  // Claims the one instance called `name` for as long as the program runs: true when this program
+  // holds the claim now, false when another program does. Of programs that claim the same name
+  // at the same moment, exactly one gets it.
+  virtual bool claim_instance(const std::string& name) = 0;
   // The display count of the mouse cursor: moves it by one and returns the new count; the
   // cursor is hidden on the program's windows while the count is below 0.
   virtual int show_cursor(bool show) = 0;

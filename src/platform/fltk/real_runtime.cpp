@@ -191,6 +191,11 @@ bool RealRuntime::window_exists(const std::string& caption) {
   return window_captioned(fl_display, caption);
 }
 
+bool RealRuntime::claim_instance(const std::string& name) {
+  open_x_display();
+  return claim_selection(fl_display, application_ + ": " + name);
+}
+
 int RealRuntime::show_cursor(bool show) {
   const bool was_hidden = cursor_hidden();
   cursor_count_ += show ? 1 : -1;

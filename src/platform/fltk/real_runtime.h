@@ -53,6 +53,8 @@ class RealRuntime : public Runtime {
   [[noreturn]] void end_program() override;
 
   bool window_exists(const std::string& caption) override;
+  // The claim is an X selection named after the application and `name`, owned on the display.
+  bool claim_instance(const std::string& name) override;
   int show_cursor(bool show) override;
   void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
 
