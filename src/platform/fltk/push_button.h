@@ -12,7 +12,8 @@ namespace quarlyn {
 
 class PushButton : public Fl_Button {
  public:
-  PushButton(int x, int y, int width, int height, const char* label = nullptr) : Fl_Button(x, y, width, height, label) {}
+  PushButton(int x, int y, int width, int height, const char* label = nullptr)
+      : Fl_Button(x, y, width, height, label) {}
 
   int handle(int event) override;
 };
