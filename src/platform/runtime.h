@@ -45,6 +45,10 @@ class Runtime {
 
   // Is a top-level window captioned exactly `caption` open, in any process?
   virtual bool window_exists(const std::string& caption) = 0;
+  // Claims the one instance called `name` for as long as the program runs: true when this program
+  // holds the claim now, false when another program does. Of programs that claim the same name
+  // at the same moment, exactly one gets it.
+  virtual bool claim_instance(const std::string& name) = 0;
   // The display count of the mouse cursor: moves it by one and returns the new count; the
   // cursor is hidden on the program's windows while the count is below 0.
   virtual int show_cursor(bool show) = 0;
@@ -84,9 +88,15 @@ class Runtime {
   // Re-seeds the random draws from the clock.
   virtual void randomize() = 0;
 
-  // Is the key with this Windows virtual-key code held down now (or was it pressed since the
-  // last poll of it)? Codes: 27 Esc, 32 Space, 37-40 arrows, 65-90 letters.
+  // Is the key with this Windows virtual-key code held down now, or was it tapped (pressed, and
+  // perhaps released again) since the last poll? A poll is the calls made without a yield between
+  // them. Codes: 27 Esc, 32 Space, 37-40 arrows, 65-90 letters.
   virtual bool key_down(int virtual_key) = 0;
+  // The frame loop calls this once per frame, after the point where the frame polls the keys,
+  // whether it polled them or not. A tap counts for the poll that follows it and no later: taps
+  // that came before the frame's poll, or that a frame without a poll passed over, no longer
+  // count as down; taps that came after the frame's poll count for the next one.
+  virtual void key_poll_done() = 0;
 
   // Called by `Timer` when it is started, stopped, changed or destroyed.
   virtual void timer_changed(Timer& timer) = 0;

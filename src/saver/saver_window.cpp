@@ -127,6 +127,7 @@ void frm_screensaver::run_frame() {
   window.wait_start = saver_.runtime.time_get_time();
   blit_old_sprites(saver_);
   move_sprites(saver_);
+  saver_.runtime.key_poll_done();
   blit_new_sprites(saver_);
   blit_flicker_free(saver_);
   wait_for_next_frame();

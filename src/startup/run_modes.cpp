@@ -24,11 +24,15 @@ void Main(Runtime& runtime, Settings& settings, RunFlags& flags, const ModeWindo
   const std::string mode = run_switch(runtime.command_line());
   settings.windows_dir = get_windows_dir(runtime);
   load_settings(runtime, settings);
+  // The caption search alone lets two programs started together both pass before either window
+  // shows; the claim settles which one runs.
   if (mode == "/C") {
-    if (!window_absent(runtime, kConfigurationCaption)) runtime.end_program();
+    if (!window_absent(runtime, kConfigurationCaption) || !runtime.claim_instance(kConfigurationCaption)) {
+      runtime.end_program();
+    }
     windows.show_configuration();
   } else if (mode == "/S") {
-    if (!window_absent(runtime, kSaverCaption)) return;
+    if (!window_absent(runtime, kSaverCaption) || !runtime.claim_instance(kSaverCaption)) return;
     flags.started_from_config = 0;
     flags.saver_running = true;
     windows.show_saver();

@@ -21,7 +21,8 @@ struct ModeWindows {
 };
 
 // "/S" runs the saver, "/C" or nothing opens the configuration window, anything else ends the
-// program; only the first two characters count, in any letter case.
+// program; only the first two characters count, in any letter case. A mode whose window is open
+// already, or whose instance another program has claimed, shows nothing.
 void Main(Runtime& runtime, Settings& settings, RunFlags& flags, const ModeWindows& windows);
 
 // The first two characters of the command line in upper case; "/C" when it is empty.

@@ -31,4 +31,26 @@ close_caption_windows
 
 open_caption_window "StakkoSaver 2"
 expect_output /S "saver shown"
+close_caption_windows
+
+# Two real savers started at the same moment: both pass the caption search before either window
+# shows, and exactly one of them runs.
+"$tools_dir/record_install_path" "$(cd "$bin_dir/../data" && pwd)/" >/dev/null
+for trial in 1 2 3 4 5; do
+  "$bin_dir/quarlyn" /S &
+  first=$!
+  "$bin_dir/quarlyn" /S &
+  second=$!
+  background_pids+=("$first" "$second")
+  wait_for_window StakkoSaver >/dev/null || fail "trial $trial: no saver window"
+  sleep 1
+  running=0
+  for pid in "$first" "$second"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
+  windows=$(xdotool search --name '^StakkoSaver$' | wc -l)
+  [[ $running == 1 && $windows == 1 ]] || fail "trial $trial: $running savers run, $windows windows"
+  kill -TERM "$first" "$second" 2>/dev/null || true
+  wait_for_exit "$first" 5 || fail "trial $trial: a saver did not end"
+  wait_for_exit "$second" 5 || fail "trial $trial: a saver did not end"
+  background_pids=()
+done
 echo "single instance: ok"

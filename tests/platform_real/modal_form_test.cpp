@@ -307,6 +307,17 @@ TEST_F(ModalFormTest, ClickingTheButtonCallsClickWhileTimersKeepFiring) {
   EXPECT_TRUE(name_.typed.empty());
 }
 
+TEST_F(ModalFormTest, EnterOnTheFocusedButtonPressesIt) {
+  name_.on_activate = [] {
+    run_xdotool({"type", "Al"});
+    run_xdotool({"key", "Tab", "Return"});
+  };
+  runtime_.show_modal(name_.form);
+  EXPECT_EQ(name_.clicks, 1);
+  EXPECT_EQ(name_.text.text, "Al");
+  EXPECT_EQ(name_.typed, (std::vector<int>{'A', 'l'})) << "Enter went to the text box";
+}
+
 // Timers change the play screen under the form; it shows around the form at once.
 TEST_F(ModalFormTest, TheSaverGoesOnPresentingAroundTheForm) {
   ASSERT_NE(other_, nullptr);

@@ -303,16 +303,47 @@ TEST_F(ScreenWindowTest, KeysArriveAsVirtualKeyCodesAndCharactersWithoutClosingI
   EXPECT_TRUE(runtime_.window_exists(caption_));
 }
 
-TEST_F(ScreenWindowTest, KeyStateKeepsTapsUntilPolledAndHeldKeysUntilReleased) {
+// Each frame polls, or passes its poll, and then calls key_poll_done.
+TEST_F(ScreenWindowTest, ATapCountsForTheNextPollOnlyAndHeldKeysUntilReleased) {
   show_pattern();
-  run_xdotool({"key", "Left"});
-  ASSERT_TRUE(yield_until([&] { return !handler_.keys.empty(); }));
-  yield_for(100);
+  const auto tap = [&](const char* key) {
+    const size_t seen = handler_.keys.size();
+    run_xdotool({"key", key});
+    ASSERT_TRUE(yield_until([&] { return handler_.keys.size() > seen; }));
+    yield_for(50);
+  };
+  tap("Left");
   EXPECT_TRUE(runtime_.key_down(37));
+  EXPECT_FALSE(runtime_.key_down(37)) << "seen twice";
+  runtime_.key_poll_done();
+
+  // A letter tapped while the poll looks at the arrows only, and Space during frames that do
+  // not poll, are forgotten.
+  tap("a");
   EXPECT_FALSE(runtime_.key_down(37));
+  runtime_.key_poll_done();
+  yield_for(50);
+  EXPECT_FALSE(runtime_.key_down(65)) << "a tap counted in a later frame";
+  runtime_.key_poll_done();
+  tap("space");
+  runtime_.key_poll_done();
+  yield_for(50);
+  runtime_.key_poll_done();
+  EXPECT_FALSE(runtime_.key_down(32)) << "a tap counted after a frame without a poll";
+  runtime_.key_poll_done();
+
+  // A tap after the frame's poll, before its end, waits for the next frame's poll.
+  EXPECT_FALSE(runtime_.key_down(39));
+  tap("Right");
+  runtime_.key_poll_done();
+  yield_for(50);
+  EXPECT_TRUE(runtime_.key_down(39)) << "a tap between two polls was lost";
+  runtime_.key_poll_done();
 
   run_xdotool({"keydown", "Up"});
-  ASSERT_TRUE(yield_until([&] { return handler_.keys.size() >= 2; }));
+  ASSERT_TRUE(yield_until([&] { return runtime_.key_down(38); }));
+  runtime_.key_poll_done();
+  yield_for(50);
   EXPECT_TRUE(runtime_.key_down(38));
   EXPECT_TRUE(runtime_.key_down(38));
   run_xdotool({"keyup", "Up"});

@@ -135,6 +135,7 @@ TEST_F(SaverWindowTest, FramesFollowTheFrameRateAndTheRobotPlaysOn) {
   run_saver();
   EXPECT_GT(pieces_seen, 20);
   EXPECT_LT(rt.yields(), 3000 * 4) << "one frame takes a handful of yields, not a busy loop";
+  EXPECT_NEAR(rt.key_polls_done, 3000, 2) << "each frame ends its key poll once";
 }
 
 }  // namespace

@@ -88,6 +88,23 @@ TEST_F(RunModesTest, AnOpenWindowOfTheSameModeStopsIt) {
   EXPECT_EQ(shown, std::vector<std::string>({"saver"}));
 }
 
+TEST_F(RunModesTest, AModeClaimedByAnotherProgramStopsItBeforeItsWindowShows) {
+  rt.instances_elsewhere = {"StakkoSaver", "Quarlyn Configuration"};
+  EXPECT_FALSE(run("/S"));
+  EXPECT_TRUE(run("/C"));
+  EXPECT_TRUE(shown.empty());
+  EXPECT_FALSE(flags.saver_running);
+
+  rt.instances_elsewhere.clear();
+  windows.show_saver = [&] {
+    shown.push_back("saver");
+    EXPECT_EQ(rt.instance_claims.back(), "StakkoSaver") << "claimed before the window shows";
+    flags.saver_running = false;
+  };
+  EXPECT_TRUE(run("/S"));
+  EXPECT_EQ(shown, std::vector<std::string>({"saver"}));
+}
+
 TEST_F(RunModesTest, AMissingProgramFolderStopsEveryMode) {
   for (const std::string line : {"/S", "/C", "/P", "/A"}) {
     std::filesystem::remove(rt.settings_store().file());

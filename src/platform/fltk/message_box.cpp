@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/fltk/x_display.h"
 #include "platform/x11/x11_host.h"
 
 namespace quarlyn {
@@ -92,7 +93,7 @@ std::string message_box_text(const std::string& prompt) {
 }
 
 void show_message_box(const std::string& prompt, const std::string& title, bool hide_cursor) {
-  fl_open_display();
+  open_x_display();
   const std::string text = message_box_text(prompt);
   const Extent extent = measure_text(text);
   const int content_width = std::max({extent.width, title_width(title), kButtonWidth, kMinimumWidth});

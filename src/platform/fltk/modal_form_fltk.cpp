@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
@@ -17,7 +16,9 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/fltk/push_button.h"
 #include "platform/fltk/virtual_keys.h"
+#include "platform/fltk/x_display.h"
 #include "platform/x11/x11_host.h"
 
 namespace quarlyn {
@@ -140,9 +141,9 @@ void TextEntry::copy_text(Fl_Widget* widget, void*) {
   entry.model_.text = entry.value();
 }
 
-class ButtonView final : public Fl_Button, public ControlView {
+class ButtonView final : public PushButton, public ControlView {
  public:
-  ButtonView(CommandButton& model, const ModalForm& form) : Fl_Button(0, 0, 0, 0), model_(model), form_(form) {
+  ButtonView(CommandButton& model, const ModalForm& form) : PushButton(0, 0, 0, 0), model_(model), form_(form) {
     callback(click);
   }
   Fl_Widget& widget() override { return *this; }
@@ -280,7 +281,7 @@ void give_focus_back(Window previous) {
 }  // namespace
 
 void show_modal_form(ModalForm& form, bool hide_cursor, const std::function<void()>& before_drawing) {
-  fl_open_display();
+  open_x_display();
   FormWindow window(form);
   form.mark_loaded();
   if (form.Form_Load) form.Form_Load();

@@ -5,7 +5,8 @@
 //   caption; a form without a caption is borderless and override-redirect, so it stays above a
 //   full-screen window with or without a window manager. It holds one widget per control, in the
 //   controls' (tab) order: an `Image` draws its picture stretched smoothly to the control's size,
-//   a `TextBox` is a one-line input, a `CommandButton` a push button.
+//   a `TextBox` is a one-line input, a `CommandButton` a `PushButton` (push_button.h), which
+//   Space or Enter presses while it has the focus.
 // - Model to widgets: places, visibility, pictures, texts and captions are taken from the model
 //   when the window is built, after `Form_Load` (which may move the form) and after
 //   `Form_Activate`; the focus goes to the form's `focus` control (else the first text box) when

@@ -15,6 +15,7 @@
 #include "platform/fltk/message_box.h"
 #include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
+#include "platform/fltk/x_display.h"
 #include "platform/mm_control.h"
 #include "platform/timer.h"
 #include "platform/x11/x11_host.h"
@@ -63,7 +64,7 @@ struct ScreenSize {
 
 // The whole first screen, not FLTK's work area: a saver covers panels too.
 ScreenSize first_screen_size() {
-  fl_open_display();
+  open_x_display();
   int x = 0;
   int y = 0;
   ScreenSize size;
@@ -91,6 +92,7 @@ RealRuntime::RealRuntime(int argc, char** argv, const std::string& application, 
 RealRuntime::~RealRuntime() { hold_off_screen_saver(false); }
 
 void RealRuntime::yield() {
+  forget_polled_taps();
   present_screen_windows();
   Fl::check();
   opener_.reap();
@@ -103,6 +105,7 @@ void RealRuntime::yield_until(int32_t deadline_ms) {
     yield();
     return;
   }
+  forget_polled_taps();
   present_screen_windows();
   // Wake at the very millisecond the deadline begins, not up to one later: the part of the
   // current millisecond already gone is taken off the wait.
@@ -139,8 +142,25 @@ float RealRuntime::timer_seconds() {
 }
 
 bool RealRuntime::key_down(int virtual_key) {
+  polled_since_yield_ = true;
   const bool tapped = tapped_keys_.erase(virtual_key) > 0;
   return tapped || held_keys_.count(virtual_key) > 0;
+}
+
+// Runs before a yield handles events: every tap still waiting came before the poll that just
+// ended, which was its turn, while the taps this yield brings wait for the next poll.
+void RealRuntime::forget_polled_taps() {
+  if (!polled_since_yield_) return;
+  polled_since_yield_ = false;
+  frame_polled_ = true;
+  tapped_keys_.clear();
+}
+
+// Taps left after a frame that polled, with a yield since, came after its poll and are kept.
+void RealRuntime::key_poll_done() {
+  if (polled_since_yield_ || !frame_polled_) tapped_keys_.clear();
+  polled_since_yield_ = false;
+  frame_polled_ = false;
 }
 
 void RealRuntime::key_event(int virtual_key, bool down) {
@@ -167,8 +187,13 @@ void RealRuntime::show_modal(ModalForm& form) {
 void RealRuntime::end_program() { std::exit(0); }
 
 bool RealRuntime::window_exists(const std::string& caption) {
-  fl_open_display();
+  open_x_display();
   return window_captioned(fl_display, caption);
+}
+
+bool RealRuntime::claim_instance(const std::string& name) {
+  open_x_display();
+  return claim_selection(fl_display, application_ + ": " + name);
 }
 
 int RealRuntime::show_cursor(bool show) {
@@ -205,7 +230,7 @@ void RealRuntime::system_parameters(uint32_t action, int32_t value, const std::s
 // stay balanced and one "active" always lifts the hold.
 void RealRuntime::hold_off_screen_saver(bool hold) {
   if (hold == screen_saver_held_) return;
-  fl_open_display();
+  open_x_display();
   if (suspend_screen_saver(fl_display, hold)) screen_saver_held_ = hold;
 }
 

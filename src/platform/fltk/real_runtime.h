@@ -53,6 +53,8 @@ class RealRuntime : public Runtime {
   [[noreturn]] void end_program() override;
 
   bool window_exists(const std::string& caption) override;
+  // The claim is an X selection named after the application and `name`, owned on the display.
+  bool claim_instance(const std::string& name) override;
   int show_cursor(bool show) override;
   void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
 
@@ -78,9 +80,10 @@ class RealRuntime : public Runtime {
   double rnd() override { return random_.draw(); }
   void randomize() override { random_.reseed(time_get_time()); }
   bool key_down(int virtual_key) override;
+  void key_poll_done() override;
 
   // Key events of the program's windows, by Windows virtual-key code. A key pressed and
-  // released between two polls still counts as down at the next poll of it.
+  // released between two polls still counts as down at the next poll.
   void key_event(int virtual_key, bool down);
 
   void timer_changed(Timer& timer) override;
@@ -96,6 +99,7 @@ class RealRuntime : public Runtime {
 
  private:
   void hold_off_screen_saver(bool hold);
+  void forget_polled_taps();
   void present_screen_windows();
 
   std::string command_line_;
@@ -110,6 +114,8 @@ class RealRuntime : public Runtime {
   RandomSource random_;
   std::set<int> held_keys_;
   std::set<int> tapped_keys_;
+  bool polled_since_yield_ = false;  // key_down was called since the last yield began
+  bool frame_polled_ = false;        // a poll came since the last key_poll_done
   std::vector<FltkScreenWindow*> screen_windows_;
   std::unique_ptr<AudioDevice> audio_device_;  // made at the first control
 };

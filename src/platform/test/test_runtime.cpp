@@ -128,6 +128,11 @@ void TestRuntime::end_program() { throw ProgramEnded{}; }
 
 bool TestRuntime::window_exists(const std::string& caption) { return open_windows.count(caption) > 0; }
 
+bool TestRuntime::claim_instance(const std::string& name) {
+  instance_claims.push_back(name);
+  return instances_elsewhere.count(name) == 0;
+}
+
 int TestRuntime::show_cursor(bool show) {
   cursor_calls.push_back(show);
   cursor_count += show ? 1 : -1;

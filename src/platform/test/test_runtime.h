@@ -57,6 +57,8 @@ class TestRuntime : public Runtime {
   void message_box(const std::string& prompt, const std::string& title) override;
   [[noreturn]] void end_program() override;
   bool window_exists(const std::string& caption) override;
+  // Refused for the names in `instances_elsewhere`; every claim is recorded.
+  bool claim_instance(const std::string& name) override;
   int show_cursor(bool show) override;
   void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
   std::string windows_dir() override { return windows_dir_text; }
@@ -77,6 +79,7 @@ class TestRuntime : public Runtime {
   double rnd() override;
   void randomize() override;
   bool key_down(int virtual_key) override { return keys_down.count(virtual_key) > 0; }
+  void key_poll_done() override { ++key_polls_done; }
   void timer_changed(Timer& timer) override;
   void timer_removed(Timer& timer) override;
 
@@ -92,6 +95,7 @@ class TestRuntime : public Runtime {
   std::string command_line_text;
   std::string windows_dir_text = "/home/player/.local/share/Dovrane Quarlyn/";
   std::set<std::string> open_windows;  // captions that window_exists finds
+  std::set<std::string> instances_elsewhere;  // names another program has claimed
   std::vector<class TestScreenWindow*> screen_windows;  // the full-screen windows that exist
   double midnight_offset_seconds = 36000;
   int screen_w = 1024;
@@ -110,8 +114,10 @@ class TestRuntime : public Runtime {
   std::vector<struct RecordedCommand> mm_commands;
   std::vector<class TestMMControl*> mm_controls;  // every control created, in order
   std::vector<std::string> modal_forms;          // the captions of the forms shown modally
+  std::vector<std::string> instance_claims;      // the names claimed, in order
   int cursor_count = 0;
   int randomize_calls = 0;
+  int key_polls_done = 0;
 
  private:
   struct Scheduled {

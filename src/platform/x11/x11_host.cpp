@@ -94,6 +94,21 @@ bool window_captioned(Display* display, const std::string& caption) {
   return false;
 }
 
+// Setting an owner replaces any other, so the test for a free selection and the taking must not
+// let another client in between: the grab holds every other client's requests for that moment.
+bool claim_selection(Display* display, const std::string& name) {
+  const Atom selection = XInternAtom(display, name.c_str(), False);
+  const Window holder = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent,
+                                      InputOnly, CopyFromParent, 0, nullptr);
+  XGrabServer(display);
+  if (XGetSelectionOwner(display, selection) == None) XSetSelectionOwner(display, selection, holder, CurrentTime);
+  XUngrabServer(display);
+  const bool owned = XGetSelectionOwner(display, selection) == holder;
+  if (!owned) XDestroyWindow(display, holder);
+  XFlush(display);
+  return owned;
+}
+
 bool suspend_screen_saver(Display* display, bool suspend) {
   int event_base = 0;
   int error_base = 0;

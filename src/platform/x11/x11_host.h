@@ -6,6 +6,10 @@
 //   when one of them carries exactly `caption` as its _NET_WM_NAME (UTF8_STRING) or its
 //   WM_NAME. Windows of any client count, this one included. Windows that vanish during the
 //   search are skipped quietly.
+// - `claim_selection` makes this connection the owner of the selection `name`, unless another
+//   client owns it: the test and the taking are one step under a server grab, so of clients that
+//   claim at the same moment exactly one gets it. The selection stays this connection's until it
+//   closes (an unmapped window of its own holds it); the X server frees it then by itself.
 // - `suspend_screen_saver` holds off or allows again the server's screen saver for this
 //   connection; the server lifts a hold by itself when the connection closes.
 // - `focus_if_viewable` gives `window` the keyboard focus once it is on screen, so a dialog
@@ -21,6 +25,9 @@
 namespace quarlyn {
 
 bool window_captioned(Display* display, const std::string& caption);
+
+// Returns whether this connection owns the selection now.
+bool claim_selection(Display* display, const std::string& name);
 
 // Returns false when the server lacks the screen-saver extension.
 bool suspend_screen_saver(Display* display, bool suspend);
