@@ -135,6 +135,7 @@ void frm_screensaver::run_frame() {
     window.mouse_moves = 0;
   }
   handle_mousemoves();
+  take_over_if_asked();
   if (window.full_redraw_pending == 1) {
     window.full_redraw_pending = 0;
     stakko_redrawascreen(saver_);
@@ -147,13 +148,22 @@ void frm_screensaver::wait_for_next_frame() {
   yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, saver_.settings.frame_rate));
 }
 
+// Input runs inside the yields of a game step too; starting the person's game there would let
+// the rest of the robot's step (its clear, its fill, its next game's set-up) run on against it.
+void frm_screensaver::take_over_if_asked() {
+  SaverWindowState& window = saver_.window;
+  if (window.takeover_pending == 0) return;
+  window.takeover_pending = 0;
+  if (saver_.flags.quit_requested == 0) stakko_newgame(saver_);
+}
+
 void frm_screensaver::do_keypress() {
   RunFlags& flags = saver_.flags;
   if (saver_.game.key_code == kKeyEsc) {
     flags.quit_requested = 1;
   } else if (flags.robot_playing == 1 && flags.started_from_config == 0) {
     if (saver_.settings.game_trigger == 0)
-      stakko_newgame(saver_);
+      saver_.window.takeover_pending = 1;
     else
       saver_end();
   }
@@ -166,7 +176,7 @@ void frm_screensaver::handle_mousemoves() {
   const RunFlags& flags = saver_.flags;
   if (flags.robot_playing != 1 || flags.started_from_config != 0) return;
   if (saver_.settings.game_trigger != 0)
-    stakko_newgame(saver_);
+    window.takeover_pending = 1;
   else
     saver_end();
 }

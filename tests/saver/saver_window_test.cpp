@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/test/test_mm_control.h"
 #include "platform/test/test_screen_window.h"
 #include "saver/game_flow.h"
+#include "saver/rule_core_fixture.h"
 #include "saver/saver_test_support.h"
 
 namespace quarlyn {
@@ -24,6 +26,34 @@ class SaverWindowTest : public ::testing::Test {
   Game& game() { return window->saver().game; }
   // Runs `action` at the start of the frame loop's yield `frames` frames after the first one.
   void at_frame(int frames, std::function<void()> action) { rt.at(frames * kFrameMs + 10, std::move(action)); }
+  // Presses a key in the first yield in which `moment` holds, runs `check` ten frames later and
+  // ends the saver.
+  void press_a_key_when(std::function<bool()> moment, std::function<void()> check) {
+    rt.after(1, [=, this] {
+      if (!moment()) return press_a_key_when(moment, check);
+      window->Form_KeyDown(kKeyA, 0);
+      rt.after(10 * kFrameMs, [=, this] {
+        check();
+        window->Form_KeyDown(kKeyEsc, 0);
+      });
+    });
+  }
+  // Does every well cell of `screen` show what the field holds: its block, or the empty well?
+  bool field_is_drawn(const Surface& screen, int first_row) {
+    const PlayScreen& pictures = window->saver().screen;
+    for (int row = first_row; row < kFieldRows; ++row) {
+      for (int column = kWellLeftColumn; column <= kWellRightColumn; ++column) {
+        const int16_t cell = game().field_cells[row * kFieldColumns + column];
+        const Surface& source = cell > 0 ? pictures.sprite : pictures.stakko_grid;
+        const int x = cell > 0 ? game().sprite_table[cell][1] : kCell * column - 215;
+        const int y = cell > 0 ? game().sprite_table[cell][2] : kCell * row;
+        for (int i = 0; i < kCell * kCell; ++i)
+          if (screen.pixel(kCell * column + i % kCell, kCell * row + i / kCell) != source.pixel(x + i % kCell, y + i / kCell))
+            return false;
+      }
+    }
+    return true;
+  }
 
   TestRuntime rt;
   Settings settings;
@@ -65,6 +95,57 @@ TEST_F(SaverWindowTest, AKeyHandsTheRobotsGameToAPersonWhoseGameKeysNeverEndIt) 
   });
   run_saver();
   EXPECT_EQ(flags.robot_playing, 0) << "Esc in a person's game ends it at once, without a high-score test";
+}
+
+// A key that takes the robot's game over inside one of its step's yields starts the person's
+// game only when that step is done, so nothing of the step reaches the new game.
+TEST_F(SaverWindowTest, AKeyInTheClearSoundStartsAFreshGame) {
+  at_frame(30, [&] {
+    for (int row : {22, 23}) testing::rules::fill_row(game(), row, 1);
+    game().full_row_count = 2;
+    game().game_state = kRowsFlashing;
+    game().flash_frames = 1;
+  });
+  press_a_key_when([&] { return game().game_state == kRowsFlashing && game().flash_frames == 0; },
+                   [&] {
+                     EXPECT_EQ(flags.robot_playing, 0);
+                     EXPECT_EQ(game().game_score, 0);
+                     EXPECT_EQ(game().game_lines, 0);
+                     EXPECT_EQ(game().game_state, kPieceFalling);
+                   });
+  run_saver();
+}
+
+TEST_F(SaverWindowTest, AKeyInTheGameOverFillStartsAGameThatIsNotOver) {
+  at_frame(30, [&] { stakko_dogameover(window->saver()); });
+  size_t commands_seen = 0;
+  press_a_key_when(
+      [&] {
+        const bool sound_started = rt.mm_commands.size() > commands_seen && rt.mm_commands.back().command == "Stop";
+        commands_seen = rt.mm_commands.size();
+        return game().game_state == kGameOverFill && sound_started;
+      },
+      [&] {
+        EXPECT_EQ(flags.robot_playing, 0);
+        EXPECT_EQ(game().game_state, kPieceFalling);
+      });
+  run_saver();
+}
+
+TEST_F(SaverWindowTest, AKeyInTheRobotsNextGameSetUpLeavesNoUndrawnObstacles) {
+  testing::store_keys(rt.settings_store(), {{"game_difficulty", "4"}});
+  at_frame(30, [&] { stakko_dogameover(window->saver()); });
+  press_a_key_when(
+      [&] { return flags.robot_playing == 1 && game().game_state == kPauseAfterGame && game().state_countdown == 0; },
+      [&] {
+        ASSERT_EQ(flags.robot_playing, 0);
+        int obstacles = 0;
+        for (int16_t cell : game().field_cells) obstacles += cell > 100;
+        EXPECT_GT(obstacles, 50);
+        EXPECT_TRUE(field_is_drawn(window->saver().screen.background_copy, 0));
+        EXPECT_TRUE(field_is_drawn(window->saver().screen.ascreen, 4)) << "below the falling piece";
+      });
+  run_saver();
 }
 
 TEST_F(SaverWindowTest, MouseMovementEndsTheSaverOnlyPastTwentyTwoMovesInEightyFrames) {
