@@ -1,5 +1,6 @@
 #include "saver/saver_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/clock.h"
@@ -144,8 +145,10 @@ void frm_screensaver::run_frame() {
 
 // Sleeps in the window system's event wait until the frame's time is up (at least one yield),
 // so the saver costs almost no processor time between frames; input and timers run meanwhile.
+// A stored frame time below 1 ms counts as 1 ms: a deadline already passed would not sleep.
 void frm_screensaver::wait_for_next_frame() {
-  yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, saver_.settings.frame_rate));
+  const int32_t frame_ms = std::max<int32_t>(saver_.settings.frame_rate, 1);
+  yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, frame_ms));
 }
 
 // Input runs inside the yields of a game step too; starting the person's game there would let

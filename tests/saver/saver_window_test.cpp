@@ -218,5 +218,15 @@ TEST_F(SaverWindowTest, FramesFollowTheFrameRateAndTheRobotPlaysOn) {
   EXPECT_LT(rt.yields(), 3000 * 4) << "one frame takes a handful of yields, not a busy loop";
 }
 
+TEST_F(SaverWindowTest, AFrameRateBelowOneCountsAsOneMillisecond) {
+  rt.yield_cost_ms = 0;  // a yield takes no time: only the frame wait moves the clock
+  rt.max_yields = 200'000;
+  for (const char* rate : {"0", "-20"}) {
+    testing::store_keys(rt.settings_store(), {{"frame_rate", rate}});
+    rt.after(2000, [&] { window->Form_KeyDown(kKeyEsc, 0); });
+    ASSERT_NO_THROW(run_saver()) << rate << ": the frame loop spun without letting the clock move";
+  }
+}
+
 }  // namespace
 }  // namespace quarlyn
