@@ -83,7 +83,7 @@ void finish_clearing(Saver& saver) {
   game.game_lines += game.full_row_count;
   stakko_showlines(saver);
   if (game.game_lines >= kLinesToWin && game.timed_mode == 1) {
-    game.time_end = saver.runtime.timer_seconds();
+    game.time_end = saver.runtime.time_get_time();
     handle_ending_time(saver);
     stakko_dogameover(saver);
     return;
@@ -190,7 +190,7 @@ void init_the_game(Saver& saver) {
   stakko_showlevel(saver);
   stakko_showlines(saver);
   stakko_redrawascreen(saver);
-  game.time_start = saver.runtime.timer_seconds();
+  game.time_start = saver.runtime.time_get_time();
 }
 
 void move_sprites(Saver& saver) {

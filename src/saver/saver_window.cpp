@@ -86,7 +86,7 @@ void frm_screensaver::Form_Activate() {
   Timer1.set_interval(kPlaylistTickMs);
   Timer1.set_enabled(true);
   enter_saver_mode(runtime);
-  saver_.game.time_start = runtime.timer_seconds();
+  saver_.game.time_start = runtime.time_get_time();
   main_loop();
 }
 
