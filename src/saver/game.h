@@ -29,7 +29,8 @@ inline constexpr int kLevels = 20;
 inline constexpr int kSpriteImages = 201;
 inline constexpr int kSpriteSlots = 32;
 
-// Game states.
+// Game states; any other value makes no step.
+inline constexpr int16_t kNoGame = 0;
 inline constexpr int16_t kPieceFalling = 1;
 inline constexpr int16_t kRowsFlashing = 2;
 inline constexpr int16_t kPauseBeforePiece = 3;

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/test/test_mm_control.h"
 #include "platform/test/test_screen_window.h"
 #include "saver/game_flow.h"
 #include "saver/rule_core_fixture.h"
 #include "saver/saver_test_support.h"
+#include "support/temp_folder.h"
 
 namespace quarlyn {
 namespace {
@@ -225,6 +228,29 @@ TEST_F(SaverWindowTest, AFrameRateBelowOneCountsAsOneMillisecond) {
     testing::store_keys(rt.settings_store(), {{"frame_rate", rate}});
     rt.after(2000, [&] { window->Form_KeyDown(kKeyEsc, 0); });
     ASSERT_NO_THROW(run_saver()) << rate << ": the frame loop spun without letting the clock move";
+  }
+}
+
+TEST_F(SaverWindowTest, AProgramFolderWithoutPieceShapesEndsTheSaverWithAMessage) {
+  const testing::TempFolder folder;
+  std::ofstream blank(folder.path() / "objects.txt");
+  blank << "\"blank\"\n1\n";
+  for (int rotation = 0; rotation < 4; ++rotation) blank << "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"-\"\n";
+  blank.close();
+  testing::store_keys(rt.settings_store(), {{"install_path", folder.path().string()}});
+  rt.max_yields = 100'000;  // an endless game fails the test instead of running on
+  for (const char* damage : {"shapes without cells", "no objects.txt"}) {
+    const int32_t start = rt.time_get_time();
+    run_saver();
+    ASSERT_EQ(rt.message_boxes.size(), 1u) << damage;
+    EXPECT_EQ(rt.message_boxes[0].title, "Error!");
+    EXPECT_EQ(rt.message_boxes[0].prompt,
+              "Error initializing game pieces! Please remove this program and then install it again.");
+    EXPECT_LT(rt.time_get_time() - start, 1000) << damage << ": the saver ends at once";
+    for (const RecordedCommand& command : rt.mm_commands) EXPECT_NE(command.command, "Play") << damage;
+    EXPECT_EQ(rt.cursor_count, 0);
+    rt.message_boxes.clear();
+    std::filesystem::remove(folder.path() / "objects.txt");
   }
 }
 
