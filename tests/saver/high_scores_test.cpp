@@ -85,7 +85,15 @@ TEST_F(HighScoreTest, AZeroScoreNeverEntersAndARobotGameNeverTouchesTheTable) {
   h.saver.game.game_score = 99999;
   stakko_checkhighscore(h.saver);
   EXPECT_EQ(settings().hiscore_name[1][1], "<empty>");
+  settings().game_difficulty = 6;  // a robot's 40 lines, in a time that would take place 1
+  h.saver.game.game_lines = 40;
+  h.saver.game.time_start = 0;
+  h.saver.game.time_end = 30'000;
+  stakko_checkhighscore(h.saver);
+  EXPECT_EQ(settings().hiscore_score[6][1], "99999");
+  EXPECT_TRUE(h.runtime.modal_forms.empty());
   EXPECT_FALSE(stored_text(h.runtime.settings_store(), "Game1Name1").has_value()) << "nothing saved";
+  EXPECT_FALSE(stored_text(h.runtime.settings_store(), "Game6Name1").has_value());
 }
 
 TEST_F(HighScoreTest, StoredTextsThatAreNotNumbersCountAsZero) {

@@ -229,6 +229,14 @@ TEST_F(PieceSupplyTest, AKindWithoutAShapeIsReplacedByARandomKindThatHasOne) {
   EXPECT_TRUE(usable.count(game().next_kind)) << game().next_kind;
 }
 
+TEST_F(PieceSupplyTest, TheSpeedTablesGiveFramesPerRowForLevelsOneToTwenty) {
+  game().drop_delays[0] = -1;
+  init_speed_table(game());
+  const std::array<int16_t, 21> expected = {-1, 31, 27, 23, 19, 15, 11, 9, 7, 5, 3,
+                                            31, 27, 23, 19, 15, 11, 7, 4, 2, 1};
+  EXPECT_EQ(game().drop_delays, expected);
+}
+
 TEST_F(PieceSupplyTest, ImagesFollowTheLevel) {
   struct Case {
     int32_t level;
