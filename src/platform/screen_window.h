@@ -41,7 +41,7 @@ class ScreenWindow : public Form {
   // The surface to present; it must outlive the window or be replaced.
   virtual void show_surface(Surface& screen) = 0;
   // The window's one text box: bold 24-point sans-serif text in a 117x46 box whose top-left
-  // corner is at (462, 340) from the window's own, in front of the play screen.
+  // corner is at (462, 340) from the shown surface's (the centred play screen), in front of it.
   virtual void set_time_box(const std::string& text, bool visible) = 0;
 };
 

@@ -29,7 +29,8 @@ inline constexpr int kLevels = 20;
 inline constexpr int kSpriteImages = 201;
 inline constexpr int kSpriteSlots = 32;
 
-// Game states.
+// Game states; any other value makes no step.
+inline constexpr int16_t kNoGame = 0;
 inline constexpr int16_t kPieceFalling = 1;
 inline constexpr int16_t kRowsFlashing = 2;
 inline constexpr int16_t kPauseBeforePiece = 3;
@@ -97,8 +98,10 @@ struct Game {
   int16_t fill_row = 0;
   int16_t level20_done = 0;
   int16_t timed_mode = 0;
-  float time_start = 0;
-  float time_end = 0;
+  // Millisecond-clock readings (compared through clock.h): the 40-line clock measures real
+  // time, which a wall clock set back or midnight would not.
+  int32_t time_start = 0;
+  int32_t time_end = 0;
   int32_t time_elapsed = 0;  // the whole seconds the clock showed last
   int32_t picture_index = 0;
 

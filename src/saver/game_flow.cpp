@@ -23,6 +23,8 @@ constexpr int kBlitzGame = 5;
 constexpr int kBlitzSpeedEntry = 19;
 constexpr int kLinesToWin = 40;
 constexpr Rect kGameOverPicture{240, 60, 160, 200};
+constexpr const char* kNoShapesMessage =
+    "Error initializing game pieces! Please remove this program and then install it again.";
 
 int32_t random_int(Runtime& runtime, int32_t range) { return static_cast<int32_t>(std::floor(range * runtime.rnd() + 1)); }
 
@@ -83,7 +85,7 @@ void finish_clearing(Saver& saver) {
   game.game_lines += game.full_row_count;
   stakko_showlines(saver);
   if (game.game_lines >= kLinesToWin && game.timed_mode == 1) {
-    game.time_end = saver.runtime.timer_seconds();
+    game.time_end = saver.runtime.time_get_time();
     handle_ending_time(saver);
     stakko_dogameover(saver);
     return;
@@ -91,6 +93,23 @@ void finish_clearing(Saver& saver) {
   if (game.game_lines > 10 * game.level_steps) level_up(saver);
   game.game_state = kPauseBeforePiece;
   game.state_countdown = 20;
+}
+
+bool any_kind_has_shape(const Game& game) {
+  for (int kind = 1; kind <= kMaxKinds; ++kind)
+    if (kind_has_shape(game, kind)) return true;
+  return false;
+}
+
+// A damaged program folder (no objects.txt, or one without a usable shape) would give a game
+// of empty pieces that land as soon as they appear; the saver ends instead.
+void refuse_game_without_shapes(Saver& saver) {
+  Runtime& runtime = saver.runtime;
+  saver.game.game_state = kNoGame;
+  show_cursor(runtime);
+  runtime.message_box(kNoShapesMessage, "Error!");
+  hide_cursor(runtime);
+  saver.flags.quit_requested = 1;
 }
 
 void step_rows_flashing(Saver& saver) {
@@ -133,8 +152,7 @@ void step_pause_after_game(Saver& saver) {
   stakko_checkhighscore(saver);
   saver.flags.robot_playing = 1;
   if (saver.flags.started_from_config != 1) {
-    init_the_game(saver);
-    game.game_state = kPieceFalling;
+    if (init_the_game(saver)) game.game_state = kPieceFalling;
   } else {
     saver.flags.quit_requested = 1;
   }
@@ -161,7 +179,7 @@ void place_obstacle(Saver& saver, int32_t rows, int32_t first_row) {
 
 }  // namespace
 
-void init_the_game(Saver& saver) {
+bool init_the_game(Saver& saver) {
   Game& game = saver.game;
   game.level20_done = 0;
   game.piece_sequence_pos = 0;
@@ -174,6 +192,10 @@ void init_the_game(Saver& saver) {
   init_sprites(saver);
   init_game_screen(saver);
   load_piece_shapes(game, saver.settings);
+  if (!any_kind_has_shape(game)) {
+    refuse_game_without_shapes(saver);
+    return false;
+  }
   reset_input(game);
   game.level_steps = 1;
   game.drop_delay = speed_for_level(saver, game.game_level);
@@ -190,7 +212,8 @@ void init_the_game(Saver& saver) {
   stakko_showlevel(saver);
   stakko_showlines(saver);
   stakko_redrawascreen(saver);
-  game.time_start = saver.runtime.timer_seconds();
+  game.time_start = saver.runtime.time_get_time();
+  return true;
 }
 
 void move_sprites(Saver& saver) {
@@ -209,8 +232,7 @@ void move_sprites(Saver& saver) {
 
 void stakko_newgame(Saver& saver) {
   saver.flags.robot_playing = 0;
-  init_the_game(saver);
-  saver.game.game_state = kPieceFalling;
+  if (init_the_game(saver)) saver.game.game_state = kPieceFalling;
 }
 
 void stakko_dogameover(Saver& saver) {

@@ -6,8 +6,10 @@
 
 namespace quarlyn {
 
-// Sets up a new game for whoever `robot_playing` names.
-void init_the_game(Saver& saver);
+// Sets up a new game for whoever `robot_playing` names. A program folder without one playable
+// piece shape allows no game: then it tells the user, asks the saver to end and returns false,
+// with no game running.
+bool init_the_game(Saver& saver);
 // One step of the game, once per frame.
 void move_sprites(Saver& saver);
 // A person takes the game over: a fresh game of theirs starts.

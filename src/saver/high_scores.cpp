@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/clock.h"
 #include "platform/waiting.h"
 #include "saver/hiscore_dialog.h"
 #include "saver/music_and_sound.h"
@@ -13,17 +14,12 @@ namespace quarlyn {
 namespace {
 
 constexpr int kFortyLines = 40;
-constexpr float kSecondsPerDay = 86400;
+constexpr int32_t kMillisecondsPerSecond = 1000;
 
-// The clock is a difference of two seconds-since-midnight readings: a game that runs across
-// midnight gets the day added back instead of a negative time.
-int32_t seconds_between(float start, float end) {
-  float elapsed = end - start;
-  if (elapsed < 0) elapsed += kSecondsPerDay;
-  return static_cast<int32_t>(std::floor(elapsed));
-}
+// Whole seconds between two millisecond-clock readings.
+int32_t seconds_between(int32_t start, int32_t end) { return clock_diff(end, start) / kMillisecondsPerSecond; }
 
-void show_clock(Saver& saver, float end) {
+void show_clock(Saver& saver, int32_t end) {
   if (saver.game.timed_mode != 1) return;
   saver.game.time_elapsed = seconds_between(saver.game.time_start, end);
   if (saver.screen_window) saver.screen_window->set_time_box(time_text(saver.game.time_elapsed), true);
@@ -77,7 +73,7 @@ double stored_number(const std::string& text) {
   return value;
 }
 
-void handle_time(Saver& saver) { show_clock(saver, saver.runtime.timer_seconds()); }
+void handle_time(Saver& saver) { show_clock(saver, saver.runtime.time_get_time()); }
 
 void handle_ending_time(Saver& saver) { show_clock(saver, saver.game.time_end); }
 

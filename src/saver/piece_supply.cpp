@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/field_reader.h"
 #include "saver/playfield.h"
@@ -49,19 +50,39 @@ int16_t draw_from_one(Runtime& runtime, int range) {
   return static_cast<int16_t>(std::floor(range * runtime.rnd() + 1));
 }
 
+// The kinds from 1 to `last` that have a shape.
+std::vector<int16_t> kinds_with_shape(const Game& game, int last) {
+  std::vector<int16_t> kinds;
+  for (int kind = 1; kind <= last; ++kind)
+    if (kind_has_shape(game, kind)) kinds.push_back(static_cast<int16_t>(kind));
+  return kinds;
+}
+
+// A kind without a shape (a short or missing objects.txt, a pieces.dat entry naming no kind)
+// would fall for ever: a random kind of the player's set that has one takes its place, or of
+// the whole table when the set has none. With no shape at all the kind stays; no game starts
+// then (see init_the_game).
+void replace_kind_without_shape(Saver& saver, int set_size) {
+  Game& game = saver.game;
+  if (kind_has_shape(game, game.next_kind)) return;
+  std::vector<int16_t> kinds = kinds_with_shape(game, set_size);
+  if (kinds.empty()) kinds = kinds_with_shape(game, kMaxKinds);
+  if (kinds.empty()) return;
+  game.next_kind = kinds[draw_from_one(saver.runtime, static_cast<int>(kinds.size())) - 1];
+}
+
 void choose_kind(Saver& saver) {
   Game& game = saver.game;
   const bool person_plays = saver.flags.robot_playing == 0;
-  const bool expert = saver.settings.piece_type == kExpertPieceType && person_plays;
-  game.next_kind = draw_from_one(saver.runtime, expert ? kExpertKinds : kClassicKinds);
-  if (saver.settings.game_difficulty != kFixedOrderGame || !person_plays) return;
-  // Wraps after the last entry; a position below 1 can only be a stale one and starts over too.
-  ++game.piece_sequence_pos;
-  if (game.piece_sequence_pos > kSequenceLength || game.piece_sequence_pos < 1) game.piece_sequence_pos = 1;
-  const int16_t kind = game.piece_sequence[game.piece_sequence_pos];
-  // An entry that names no kind of the table plays as the empty kind 0 instead of indexing
-  // past the table.
-  game.next_kind = kind < 0 || kind > kMaxKinds ? int16_t{0} : kind;
+  const int set_size = saver.settings.piece_type == kExpertPieceType && person_plays ? kExpertKinds : kClassicKinds;
+  game.next_kind = draw_from_one(saver.runtime, set_size);
+  if (saver.settings.game_difficulty == kFixedOrderGame && person_plays) {
+    // Wraps after the last entry; a position below 1 can only be a stale one and starts over too.
+    ++game.piece_sequence_pos;
+    if (game.piece_sequence_pos > kSequenceLength || game.piece_sequence_pos < 1) game.piece_sequence_pos = 1;
+    game.next_kind = game.piece_sequence[game.piece_sequence_pos];
+  }
+  replace_kind_without_shape(saver, set_size);
 }
 
 void choose_image(Saver& saver) {

@@ -17,7 +17,8 @@ bool load_piece_shapes(Game& game, const Settings& settings);
 // Reads up to 1000 kinds from pieces.dat into `piece_sequence`(1..1000). Stops silently at the
 // first error; entries not read keep their values.
 void load_piece_sequence(Game& game, const Settings& settings);
-// Chooses the next piece's kind and block image and draws it into the next-piece box.
+// Chooses the next piece's kind and block image and draws it into the next-piece box. A kind
+// without a shape in every rotation gives way to a random kind that has one.
 void make_next_piece(Saver& saver);
 // Frames per one-row fall for levels 1 to 20.
 void init_speed_table(Game& game);

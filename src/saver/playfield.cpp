@@ -111,6 +111,12 @@ bool shape_has_cells(const Game& game, int kind, int rotation) {
   return false;
 }
 
+bool kind_has_shape(const Game& game, int kind) {
+  for (int rotation = 0; rotation < kRotations; ++rotation)
+    if (!shape_has_cells(game, kind, rotation)) return false;
+  return true;
+}
+
 void copy_block(Surface& destination, int x, int y, const Game& game, const Surface& sheet, int image) {
   if (image < 0 || image >= kSpriteImages) return;  // no such entry in the sprite table
   const auto& entry = game.sprite_table[image];

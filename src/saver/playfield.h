@@ -48,6 +48,9 @@ void stakko_scrolldown(Game& game, PlayScreen& screen);
 // does not hold.
 bool box_cell_filled(const Game& game, int kind, int rotation, int cell);
 bool shape_has_cells(const Game& game, int kind, int rotation);
+// Does every rotation of `kind` have a filled cell? Only such a kind can be played: a rotation
+// without cells meets no wall and no floor.
+bool kind_has_shape(const Game& game, int kind);
 // Copies the 20x20 block image `image` of the block sheet to (x, y) of `destination`; an image
 // number outside the sprite table draws nothing.
 void copy_block(Surface& destination, int x, int y, const Game& game, const Surface& sheet, int image);

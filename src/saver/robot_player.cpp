@@ -70,12 +70,6 @@ Target choose_target(Game& game) {
   return target;
 }
 
-bool every_rotation_has_cells(const Game& game) {
-  for (int rotation = 0; rotation < kRotations; ++rotation)
-    if (!shape_has_cells(game, game.piece_kind, rotation)) return false;
-  return true;
-}
-
 }  // namespace
 
 void stakko_robomove(Saver& saver) {
@@ -86,7 +80,7 @@ void stakko_robomove(Saver& saver) {
   }
   // A rotation without cells never meets a wall or the floor, so its slide and drops would not
   // end: the robot leaves such a piece alone.
-  if (!every_rotation_has_cells(game)) return;
+  if (!kind_has_shape(game, game.piece_kind)) return;
   const Target target = choose_target(game);
   if (game.piece_x < target.column_x) game.key_code = kKeyRight;
   if (game.piece_x > target.column_x) game.key_code = kKeyLeft;

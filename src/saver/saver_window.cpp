@@ -1,5 +1,6 @@
 #include "saver/saver_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/clock.h"
@@ -85,7 +86,7 @@ void frm_screensaver::Form_Activate() {
   Timer1.set_interval(kPlaylistTickMs);
   Timer1.set_enabled(true);
   enter_saver_mode(runtime);
-  saver_.game.time_start = runtime.timer_seconds();
+  saver_.game.time_start = runtime.time_get_time();
   main_loop();
 }
 
@@ -136,6 +137,7 @@ void frm_screensaver::run_frame() {
     window.mouse_moves = 0;
   }
   handle_mousemoves();
+  take_over_if_asked();
   if (window.full_redraw_pending == 1) {
     window.full_redraw_pending = 0;
     stakko_redrawascreen(saver_);
@@ -144,8 +146,19 @@ void frm_screensaver::run_frame() {
 
 // Sleeps in the window system's event wait until the frame's time is up (at least one yield),
 // so the saver costs almost no processor time between frames; input and timers run meanwhile.
+// A stored frame time below 1 ms counts as 1 ms: a deadline already passed would not sleep.
 void frm_screensaver::wait_for_next_frame() {
-  yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, saver_.settings.frame_rate));
+  const int32_t frame_ms = std::max<int32_t>(saver_.settings.frame_rate, 1);
+  yield_until_reached(saver_.runtime, clock_add(saver_.window.wait_start, frame_ms));
+}
+
+// Input runs inside the yields of a game step too; starting the person's game there would let
+// the rest of the robot's step (its clear, its fill, its next game's set-up) run on against it.
+void frm_screensaver::take_over_if_asked() {
+  SaverWindowState& window = saver_.window;
+  if (window.takeover_pending == 0) return;
+  window.takeover_pending = 0;
+  if (saver_.flags.quit_requested == 0) stakko_newgame(saver_);
 }
 
 void frm_screensaver::do_keypress() {
@@ -154,7 +167,7 @@ void frm_screensaver::do_keypress() {
     flags.quit_requested = 1;
   } else if (flags.robot_playing == 1 && flags.started_from_config == 0) {
     if (saver_.settings.game_trigger == 0)
-      stakko_newgame(saver_);
+      saver_.window.takeover_pending = 1;
     else
       saver_end();
   }
@@ -167,7 +180,7 @@ void frm_screensaver::handle_mousemoves() {
   const RunFlags& flags = saver_.flags;
   if (flags.robot_playing != 1 || flags.started_from_config != 0) return;
   if (saver_.settings.game_trigger != 0)
-    stakko_newgame(saver_);
+    window.takeover_pending = 1;
   else
     saver_end();
 }

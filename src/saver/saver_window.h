@@ -41,6 +41,7 @@ class frm_screensaver : public ScreenWindowHandler {
  private:
   void run_frame();
   void wait_for_next_frame();
+  void take_over_if_asked();
 
   Saver saver_;
   std::unique_ptr<ScreenWindow> window_;

@@ -14,6 +14,9 @@ struct SaverWindowState {
   int16_t mouse_moves = 0;
   int16_t mouse_threshold = 22;
   int16_t full_redraw_pending = 0;
+  // 1 = a key or the mouse handed the robot's game to a person; the frame loop starts the
+  // person's game between two frames, never inside a game step that yielded.
+  int16_t takeover_pending = 0;
   int32_t screen_width = 0;
   int32_t screen_height = 0;
   int16_t playlist_pos = 1;

@@ -364,28 +364,31 @@ TEST_F(ModalFormTest, AFormThatUnloadsWhileLoadingIsNeverShown) {
   EXPECT_EQ(Fl::first_window(), nullptr);
 }
 
-// The time box of the full-screen window, drawn over the play screen.
+// The time box of the full-screen window, drawn over the play screen beside the well, at the
+// same place on the play screen whatever the size of the screen around it.
 class TimeBoxTest : public ModalFormTest {
  protected:
-  static constexpr Rect kBox{462, 340, 117, 46};
-
   TimeBoxTest() {
     for (int y = 0; y < kPlayHeight; ++y) {
       for (int x = 0; x < kPlayWidth; ++x) play_.set_pixel(x, y, rgb(static_cast<uint8_t>(x), static_cast<uint8_t>(y), 0x80));
     }
   }
-  // The play screen is centred in the window.
-  Pixel play_pixel(int window_x, int window_y) {
-    return play_.pixel(window_x - (runtime_.screen_width() - kPlayWidth) / 2,
-                       window_y - (runtime_.screen_height() - kPlayHeight) / 2);
+  void SetUp() override {
+    ASSERT_GT(runtime_.screen_width(), kPlayWidth);
+    ASSERT_GT(runtime_.screen_height(), kPlayHeight);
   }
+  // The play screen is centred in the window, and the box lies at (462, 340) on it.
+  Rect place() { return {(runtime_.screen_width() - kPlayWidth) / 2, (runtime_.screen_height() - kPlayHeight) / 2, 0, 0}; }
+  Rect box() { return {place().left + 462, place().top + 340, 117, 46}; }
+  Pixel play_pixel(int window_x, int window_y) { return play_.pixel(window_x - place().left, window_y - place().top); }
   // How many pixels of the box show the play screen, and how many are near white (text).
   std::pair<int, int> box_pixels() {
     const Screenshot shot(other_);
+    const Rect b = box();
     int play = 0;
     int white = 0;
-    for (int y = kBox.top; y < kBox.top + kBox.height; ++y) {
-      for (int x = kBox.left; x < kBox.left + kBox.width; ++x) {
+    for (int y = b.top; y < b.top + b.height; ++y) {
+      for (int x = b.left; x < b.left + b.width; ++x) {
         const Pixel pixel = shot.at(x, y);
         play += pixel == play_pixel(x, y) ? 1 : 0;
         white += (pixel & 0xE0E0E0) == 0xE0E0E0 ? 1 : 0;
@@ -408,13 +411,13 @@ TEST_F(TimeBoxTest, TextShowsOverThePlayScreenAndHidingPutsThePlayScreenBack) {
   EXPECT_EQ(play, 0);
   EXPECT_GT(white, 40) << "no text drawn";
   const Screenshot shot(other_);
-  EXPECT_EQ(shot.at(kBox.left - 1, kBox.top), play_pixel(kBox.left - 1, kBox.top));
-  EXPECT_EQ(shot.at(kBox.left + kBox.width, kBox.top + kBox.height - 1),
-            play_pixel(kBox.left + kBox.width, kBox.top + kBox.height - 1));
+  const Rect b = box();
+  EXPECT_EQ(shot.at(b.left - 1, b.top), play_pixel(b.left - 1, b.top));
+  EXPECT_EQ(shot.at(b.left + b.width, b.top + b.height - 1), play_pixel(b.left + b.width, b.top + b.height - 1));
 
   saver_->set_time_box("", false);
   runtime_.yield();
-  EXPECT_EQ(box_pixels().first, kBox.width * kBox.height);
+  EXPECT_EQ(box_pixels().first, b.width * b.height);
 }
 
 TEST_F(TimeBoxTest, ChangesOfThePlayScreenUnderTheBoxLeaveItInFront) {
@@ -422,18 +425,18 @@ TEST_F(TimeBoxTest, ChangesOfThePlayScreenUnderTheBoxLeaveItInFront) {
   saver_->set_time_box("12:34", true);
   show_saver(play_);
   const Pixel green = rgb(0x00, 0xFF, 0x00);
-  const Rect place{(runtime_.screen_width() - kPlayWidth) / 2, (runtime_.screen_height() - kPlayHeight) / 2, 0, 0};
+  const Rect b = box();
   // The corner of the box shows no text, only the dimmed play screen beneath.
-  const Pixel corner_before = Screenshot(other_).at(kBox.left + 1, kBox.top + 1);
-  play_.fill({kBox.left - place.left - 10, kBox.top - place.top - 10, kBox.width + 20, kBox.height + 20}, green);
+  const Pixel corner_before = Screenshot(other_).at(b.left + 1, b.top + 1);
+  play_.fill({462 - 10, 340 - 10, b.width + 20, b.height + 20}, green);
   runtime_.yield();
   const auto [play, white] = box_pixels();
   EXPECT_EQ(play, 0);
   EXPECT_GT(white, 40);
   const Screenshot shot(other_);
-  EXPECT_NE(shot.at(kBox.left + 1, kBox.top + 1), corner_before) << "the box does not follow the play screen";
-  EXPECT_EQ(shot.at(kBox.left - 5, kBox.top - 5), green);
-  EXPECT_EQ(shot.at(kBox.left + kBox.width + 5, kBox.top + kBox.height + 5), green);
+  EXPECT_NE(shot.at(b.left + 1, b.top + 1), corner_before) << "the box does not follow the play screen";
+  EXPECT_EQ(shot.at(b.left - 5, b.top - 5), green);
+  EXPECT_EQ(shot.at(b.left + b.width + 5, b.top + b.height + 5), green);
 }
 
 }  // namespace

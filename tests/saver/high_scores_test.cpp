@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/test/test_mm_control.h"
+#include "saver/game_flow.h"
 #include "saver/hiscore_dialog.h"
+#include "saver/rule_core_fixture.h"
 #include "saver/saver_test_support.h"
 
 namespace quarlyn {
@@ -83,7 +85,15 @@ TEST_F(HighScoreTest, AZeroScoreNeverEntersAndARobotGameNeverTouchesTheTable) {
   h.saver.game.game_score = 99999;
   stakko_checkhighscore(h.saver);
   EXPECT_EQ(settings().hiscore_name[1][1], "<empty>");
+  settings().game_difficulty = 6;  // a robot's 40 lines, in a time that would take place 1
+  h.saver.game.game_lines = 40;
+  h.saver.game.time_start = 0;
+  h.saver.game.time_end = 30'000;
+  stakko_checkhighscore(h.saver);
+  EXPECT_EQ(settings().hiscore_score[6][1], "99999");
+  EXPECT_TRUE(h.runtime.modal_forms.empty());
   EXPECT_FALSE(stored_text(h.runtime.settings_store(), "Game1Name1").has_value()) << "nothing saved";
+  EXPECT_FALSE(stored_text(h.runtime.settings_store(), "Game6Name1").has_value());
 }
 
 TEST_F(HighScoreTest, StoredTextsThatAreNotNumbersCountAsZero) {
@@ -94,8 +104,8 @@ TEST_F(HighScoreTest, StoredTextsThatAreNotNumbersCountAsZero) {
 }
 
 TEST_F(HighScoreTest, AFortyLineTimeRanksLowerIsBetterAndStoresFortyLines) {
-  h.saver.game.time_start = 100.5f;
-  h.saver.game.time_end = 190.9f;
+  h.saver.game.time_start = 100'500;
+  h.saver.game.time_end = 190'900;
   fill_scores(6, {"80"});
   finish_game(6, 0, 42);
   EXPECT_EQ(settings().hiscore_score[6][2], "90");
@@ -105,17 +115,33 @@ TEST_F(HighScoreTest, AFortyLineTimeRanksLowerIsBetterAndStoresFortyLines) {
 
 TEST_F(HighScoreTest, AFortyLineGameThatToppedOutEarlyMakesNoEntry) {
   h.saver.game.time_start = 0;
-  h.saver.game.time_end = 10;
+  h.saver.game.time_end = 10'000;
   finish_game(6, 5000, 39);
   EXPECT_EQ(settings().hiscore_score[6][1], "99999");
   EXPECT_TRUE(h.runtime.modal_forms.empty());
 }
 
-TEST_F(HighScoreTest, AGameAcrossMidnightKeepsAPositiveTime) {
-  h.saver.game.time_start = 86390;
-  h.saver.game.time_end = 25;
+// The clock measures real time: neither midnight nor a wall clock set back changes it.
+TEST_F(HighScoreTest, AFortyLineTimeIsTheRealTimeWhateverTheWallClockDoes) {
+  settings().game_difficulty = 6;
+  h.flags.robot_playing = 0;
+  h.runtime.midnight_offset_seconds = 86'390;
+  init_the_game(h.saver);
+  h.runtime.set_clock(h.runtime.time_get_time() + 30'000);
+  h.runtime.midnight_offset_seconds -= 3600;
+  handle_time(h.saver);
+  EXPECT_EQ(h.saver.game.time_elapsed, 30);
+  h.runtime.set_clock(h.runtime.time_get_time() + 35'000);
+  h.saver.game.game_lines = 38;
+  for (int row : {22, 23}) testing::rules::fill_row(h.saver.game, row, 1);
+  h.saver.game.full_row_count = 2;
+  h.saver.game.game_state = kRowsFlashing;
+  h.saver.game.flash_frames = 1;
+  move_sprites(h.saver);
+  ASSERT_EQ(h.saver.game.game_state, kGameOverFill);
+  EXPECT_EQ(h.saver.game.time_elapsed, 65);
   finish_game(6, 0, 40);
-  EXPECT_EQ(settings().hiscore_score[6][1], "35");
+  EXPECT_EQ(settings().hiscore_score[6][1], "65");
 }
 
 TEST_F(HighScoreTest, AnEmptyNameBecomesGuestAndBlanksStayAsTyped) {
@@ -144,7 +170,7 @@ TEST_F(HighScoreTest, TheClockShowsOnlyInAFortyLineGame) {
   handle_time(h.saver);
   EXPECT_EQ(h.saver.game.time_elapsed, 0);
   h.saver.game.timed_mode = 1;
-  h.saver.game.time_start = h.runtime.timer_seconds() - 65.7f;
+  h.saver.game.time_start = h.runtime.time_get_time() - 65'700;
   handle_time(h.saver);
   EXPECT_EQ(h.saver.game.time_elapsed, 65);
 }

@@ -115,6 +115,23 @@ TEST_F(PieceStepTest, EachKeyActsOnceWhereThePieceFits) {
   EXPECT_EQ(game().piece_rotation, 0);
 }
 
+TEST_F(PieceStepTest, OnlyARotationThatIsMadePlaysItsSound) {
+  constexpr int kBar = 6;
+  draw_shape(game(), kBar, 0, {"....", "XXXX", "....", "...."});
+  draw_shape(game(), kBar, 1, {"..X.", "..X.", "..X.", "..X."});
+  place_piece(game(), kBar, 280, 100);
+  set_cell(game(), 5, 16, 9);  // where the upright bar's top would go
+  game().key_code = kKeyUp;
+  stakko_movepiece(saver);
+  EXPECT_EQ(game().piece_rotation, 0);
+  EXPECT_EQ(rotation_sounds(), 0);
+  set_cell(game(), 5, 16, 0);
+  game().key_code = kKeyUp;
+  stakko_movepiece(saver);
+  EXPECT_EQ(game().piece_rotation, 1);
+  EXPECT_EQ(rotation_sounds(), 1);
+}
+
 TEST_F(PieceStepTest, ANewPieceRestsTwentyFramesThenFallsAtTheLevelSpeed) {
   game().drop_delay = 3;
   std::vector<int> falls;

@@ -183,13 +183,13 @@ TEST_F(PieceSupplyTest, KindsComeFromTheSetOfWhoPlaysAndReseedEveryTime) {
 TEST_F(PieceSupplyTest, APersonsFixedOrderGameFollowsTheSequenceAndWraps) {
   settings.game_difficulty = 2;
   game().piece_sequence[1] = 4;
-  game().piece_sequence[2] = 21;  // names no kind of the table: the empty kind
+  game().piece_sequence[2] = 6;
   game().piece_sequence[1000] = 3;
   rt.scripted_draws = {0.999, 0.0};  // the random kind is drawn and thrown away
   make_next_piece(saver);
   EXPECT_EQ(game().next_kind, 4);
   make_next_piece(saver);
-  EXPECT_EQ(game().next_kind, 0);
+  EXPECT_EQ(game().next_kind, 6);
   game().piece_sequence_pos = 999;
   make_next_piece(saver);
   EXPECT_EQ(game().next_kind, 3);
@@ -202,6 +202,39 @@ TEST_F(PieceSupplyTest, APersonsFixedOrderGameFollowsTheSequenceAndWraps) {
   make_next_piece(saver);
   EXPECT_EQ(game().next_kind, 1);
   EXPECT_EQ(game().piece_sequence_pos, 1);
+}
+
+// A damaged program folder: a kind without a shape in every rotation would fall for ever.
+TEST_F(PieceSupplyTest, AKindWithoutAShapeIsReplacedByARandomKindThatHasOne) {
+  load_real_shapes();
+  game().piece_shapes[5] = {};
+  draw_shape(game(), 6, 2, {"....", "....", "....", "...."});
+  const std::set<int> usable = {1, 2, 3, 4, 7};
+  settings.game_difficulty = 2;
+  const std::vector<int16_t> entries = {0, 21, -3, 12, 5, 6};
+  for (size_t i = 0; i < entries.size(); ++i) game().piece_sequence[i + 1] = entries[i];
+  std::set<int> chosen;
+  for (int16_t entry : entries) {
+    for (int round = 0; round < 20; ++round) {
+      game().piece_sequence_pos = static_cast<int32_t>(std::find(entries.begin(), entries.end(), entry) - entries.begin());
+      make_next_piece(saver);
+      ASSERT_TRUE(usable.count(game().next_kind)) << entry << " gave " << game().next_kind;
+      chosen.insert(game().next_kind);
+    }
+  }
+  EXPECT_EQ(chosen, usable) << "any kind that has a shape";
+  flags.robot_playing = 1;
+  rt.scripted_draws = {4.0 / 7 + 0.01, 0.0};  // the robot's random kind 5
+  make_next_piece(saver);
+  EXPECT_TRUE(usable.count(game().next_kind)) << game().next_kind;
+}
+
+TEST_F(PieceSupplyTest, TheSpeedTablesGiveFramesPerRowForLevelsOneToTwenty) {
+  game().drop_delays[0] = -1;
+  init_speed_table(game());
+  const std::array<int16_t, 21> expected = {-1, 31, 27, 23, 19, 15, 11, 9, 7, 5, 3,
+                                            31, 27, 23, 19, 15, 11, 7, 4, 2, 1};
+  EXPECT_EQ(game().drop_delays, expected);
 }
 
 TEST_F(PieceSupplyTest, ImagesFollowTheLevel) {

@@ -90,12 +90,15 @@ TEST_F(RobotTest, ItTurnsOneStepPerTickAndOnlyWhenTheTurnFits) {
     EXPECT_EQ(game().piece_rotation, expected);
     EXPECT_EQ(game().key_code, kKeyRight);
   }
+  EXPECT_EQ(rotation_sounds(), 2);
   set_cell(game(), 2, 15, 9);  // in the way of the upright bar
   stakko_robomove(saver);
   EXPECT_EQ(game().piece_rotation, 2);
+  EXPECT_EQ(rotation_sounds(), 2) << "a refused turn plays no sound";
   set_cell(game(), 2, 15, 0);
   stakko_robomove(saver);
   EXPECT_EQ(game().piece_rotation, 3);
+  EXPECT_EQ(rotation_sounds(), 3);
   stakko_robomove(saver);
   EXPECT_EQ(game().piece_rotation, 3);
   EXPECT_EQ(game().piece_x, 280);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/test/test_mm_control.h"
 #include "platform/test/test_runtime.h"
 #include "saver/game.h"
 #include "saver/piece_supply.h"
@@ -88,6 +89,12 @@ class RuleCoreTest : public ::testing::Test {
 
   Game& game() { return saver.game; }
   void load_real_shapes() { ASSERT_TRUE(load_piece_shapes(game(), settings)); }
+  // How often the rotation sound was played.
+  int rotation_sounds() const {
+    int count = 0;
+    for (const RecordedCommand& c : rt.mm_commands) count += c.command == "Play" && c.from == 0 && c.to == 180;
+    return count;
+  }
 
   TestRuntime rt;
   Settings settings;

@@ -128,6 +128,13 @@ TEST_F(SettingsTest, PlaylistCountRules) {
   reloaded.audio_files[4] = "kept";
   load_settings(rt, reloaded);
   EXPECT_EQ(reloaded.audio_files[4], "kept");
+
+  // An emptied list saved over stored entries writes the count 0 and no entry key.
+  s.audio_files_total = 0;
+  s.audio_files[1] = "/in/memory.mid";
+  save_settings(rt, s);
+  EXPECT_EQ(stored_text(rt.settings_store(), "audio_files_total"), "0");
+  EXPECT_EQ(stored_text(rt.settings_store(), "audio_files1"), "/long/1.mid");
 }
 
 TEST_F(SettingsTest, IntegersAreNormalisedButTextSettingsAreKeptAsStored) {

@@ -79,7 +79,8 @@ void fill_black(int x, int y, int width, int height) {
   if (width > 0 && height > 0) fl_rectf(x, y, width, height, FL_BLACK);
 }
 
-// The time box, in the window's own coordinates.
+// The time box, in play-screen coordinates: it stands beside the well wherever the play screen
+// is centred.
 constexpr Rect kTimeBox{462, 340, 117, 46};
 // 24 points at the 96 dots per inch the layout was made for.
 constexpr int kTimeFontPixels = 32;
@@ -111,8 +112,6 @@ std::vector<Rect> outside(const Rect& area, const Rect& hole) {
 // white text stands out on any play screen.
 struct BoxBackground {
   const Surface& surface;
-  int left;
-  int top;
   bool dim;
 };
 
@@ -123,9 +122,8 @@ uchar box_channel(Pixel pixel, int shift, int tint, bool dim) {
 
 void box_background_row(void* data, int x, int y, int width, uchar* buffer) {
   const auto& background = *static_cast<const BoxBackground*>(data);
-  const int surface_y = kTimeBox.top + y - background.top;
   for (int i = 0; i < width; ++i) {
-    const Pixel pixel = background.surface.pixel(kTimeBox.left + x + i - background.left, surface_y);
+    const Pixel pixel = background.surface.pixel(kTimeBox.left + x + i, kTimeBox.top + y);
     buffer[3 * i] = box_channel(pixel, 16, 0x08, background.dim);
     buffer[3 * i + 1] = box_channel(pixel, 8, 0x0C, background.dim);
     buffer[3 * i + 2] = box_channel(pixel, 0, 0x20, background.dim);
@@ -364,12 +362,11 @@ void FltkScreenWindow::draw_everything() {
 // over it afterwards; drawing it twice would flicker. Returns whether it met the box.
 bool FltkScreenWindow::draw_surface_area(const Rect& area) {
   const Rect place = surface_place();
-  const Rect box{kTimeBox.left - place.left, kTimeBox.top - place.top, kTimeBox.width, kTimeBox.height};
-  if (!time_visible_ || !overlaps(area, box)) {
+  if (!time_visible_ || !overlaps(area, kTimeBox)) {
     draw_area(*surface_, area, place.left, place.top);
     return false;
   }
-  for (const Rect& part : outside(area, box)) draw_area(*surface_, part, place.left, place.top);
+  for (const Rect& part : outside(area, kTimeBox)) draw_area(*surface_, part, place.left, place.top);
   return true;
 }
 
@@ -384,16 +381,15 @@ Rect FltkScreenWindow::surface_place() const {
 void FltkScreenWindow::draw_time_box() {
   time_box_dirty_ = false;
   const Rect place = surface_place();
+  const Rect box{place.left + kTimeBox.left, place.top + kTimeBox.top, kTimeBox.width, kTimeBox.height};
   const Surface empty;
-  BoxBackground background{surface_ != nullptr ? *surface_ : empty, place.left, place.top, time_visible_};
-  fl_draw_image(box_background_row, &background, kTimeBox.left, kTimeBox.top,
-                kTimeBox.width, kTimeBox.height, 3);
+  BoxBackground background{surface_ != nullptr ? *surface_ : empty, time_visible_};
+  fl_draw_image(box_background_row, &background, box.left, box.top, box.width, box.height, 3);
   if (!time_visible_) return;
-  fl_push_clip(kTimeBox.left, kTimeBox.top, kTimeBox.width, kTimeBox.height);
+  fl_push_clip(box.left, box.top, box.width, box.height);
   fl_font(FL_HELVETICA_BOLD, kTimeFontPixels);
   fl_color(FL_WHITE);
-  fl_draw(time_text_.c_str(), kTimeBox.left, kTimeBox.top, kTimeBox.width, kTimeBox.height, FL_ALIGN_CENTER, nullptr,
-          0);
+  fl_draw(time_text_.c_str(), box.left, box.top, box.width, box.height, FL_ALIGN_CENTER, nullptr, 0);
   fl_pop_clip();
 }
 
