@@ -59,8 +59,6 @@ class Runtime {
   virtual std::string windows_dir() = 0;
   // Monotonic milliseconds as a wrapping signed 32-bit value (compare through clock.h).
   virtual int32_t time_get_time() = 0;
-  // Seconds since local midnight, with fractions.
-  virtual float timer_seconds() = 0;
   // The arguments the program was started with, joined by blanks.
   virtual std::string command_line() = 0;
   virtual int screen_width() = 0;

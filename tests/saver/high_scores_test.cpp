@@ -121,14 +121,13 @@ TEST_F(HighScoreTest, AFortyLineGameThatToppedOutEarlyMakesNoEntry) {
   EXPECT_TRUE(h.runtime.modal_forms.empty());
 }
 
-// The clock measures real time: neither midnight nor a wall clock set back changes it.
-TEST_F(HighScoreTest, AFortyLineTimeIsTheRealTimeWhateverTheWallClockDoes) {
+// The clock measures elapsed time on the millisecond clock, so midnight or a wall clock set back
+// cannot change it.
+TEST_F(HighScoreTest, AFortyLineTimeIsTheElapsedTimeOfTheMillisecondClock) {
   settings().game_difficulty = 6;
   h.flags.robot_playing = 0;
-  h.runtime.midnight_offset_seconds = 86'390;
   init_the_game(h.saver);
   h.runtime.set_clock(h.runtime.time_get_time() + 30'000);
-  h.runtime.midnight_offset_seconds -= 3600;
   handle_time(h.saver);
   EXPECT_EQ(h.saver.game.time_elapsed, 30);
   h.runtime.set_clock(h.runtime.time_get_time() + 35'000);

@@ -133,14 +133,6 @@ void RealRuntime::enrol_screen_window(FltkScreenWindow& window) { screen_windows
 
 void RealRuntime::withdraw_screen_window(FltkScreenWindow& window) { std::erase(screen_windows_, &window); }
 
-float RealRuntime::timer_seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  tm local{};
-  localtime_r(&now.tv_sec, &local);
-  return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + now.tv_nsec / 1e9);
-}
-
 bool RealRuntime::key_down(int virtual_key) {
   polled_since_yield_ = true;
   const bool tapped = tapped_keys_.erase(virtual_key) > 0;

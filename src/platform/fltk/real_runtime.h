@@ -60,7 +60,6 @@ class RealRuntime : public Runtime {
 
   std::string windows_dir() override;
   int32_t time_get_time() override;
-  float timer_seconds() override;
   std::string command_line() override;
   int screen_width() override;
   int screen_height() override;

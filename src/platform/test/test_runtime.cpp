@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/clock.h"
 #include "platform/controls.h"
@@ -104,12 +103,6 @@ void TestRuntime::after(int32_t ms, std::function<void()> action) { at(clock_add
 void TestRuntime::message_box(const std::string& prompt, const std::string& title) {
   message_boxes.push_back({prompt, title});
   if (on_message_box) on_message_box(message_boxes.back());
-}
-
-float TestRuntime::timer_seconds() {
-  constexpr double kDay = 86400;
-  double seconds = std::fmod(midnight_offset_seconds + clock_ / 1000.0, kDay);
-  return static_cast<float>(seconds < 0 ? seconds + kDay : seconds);
 }
 
 double TestRuntime::rnd() {

@@ -63,8 +63,6 @@ class TestRuntime : public Runtime {
   void system_parameters(uint32_t action, int32_t value, const std::string& text, uint32_t flags) override;
   std::string windows_dir() override { return windows_dir_text; }
   int32_t time_get_time() override { return clock_; }
-  // Local time follows the virtual clock from `midnight_offset_seconds` past midnight.
-  float timer_seconds() override;
   std::string command_line() override { return command_line_text; }
   int screen_width() override { return screen_w; }
   int screen_height() override { return screen_h; }
@@ -97,7 +95,6 @@ class TestRuntime : public Runtime {
   std::set<std::string> open_windows;  // captions that window_exists finds
   std::set<std::string> instances_elsewhere;  // names another program has claimed
   std::vector<class TestScreenWindow*> screen_windows;  // the full-screen windows that exist
-  double midnight_offset_seconds = 36000;
   int screen_w = 1024;
   int screen_h = 768;
   int shell_result = 42;
