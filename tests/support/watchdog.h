@@ -13,12 +13,16 @@
 
 namespace quarlyn::testing {
 
-// Passes when `work` returns true within `limit`. The child starts as a copy of the test, so
-// `work` may use anything the test has set up; what it changes stays in the child.
-inline ::testing::AssertionResult finishes_within(std::chrono::milliseconds limit, const std::function<bool()>& work) {
+// Passes when `work` ends within `limit` with its own expectations met (their failures are
+// printed by the child). The child starts as a copy of the test, so `work` may use anything the
+// test has set up; what it changes stays in the child.
+inline ::testing::AssertionResult finishes_within(std::chrono::milliseconds limit, const std::function<void()>& work) {
   const pid_t child = ::fork();
   if (child < 0) return ::testing::AssertionFailure() << "cannot fork";
-  if (child == 0) _exit(work() ? 0 : 1);
+  if (child == 0) {
+    work();
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
   const auto deadline = std::chrono::steady_clock::now() + limit;
   int status = 0;
   while (::waitpid(child, &status, WNOHANG) == 0) {
