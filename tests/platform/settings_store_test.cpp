@@ -104,9 +104,14 @@ TEST_F(SettingsStoreTest, RandomByteStringsRoundTripThroughTheFile) {
   for (int i = 0; i < 400; ++i) {
     std::string value;
     for (std::size_t n = random() % 20; n > 0; --n) {
-      value += random() % 2 ? std::string(1, static_cast<char>(random() % 256)) : pieces[random() % pieces.size()];
+      if (random() % 2) {
+        value.push_back(static_cast<char>(random() % 256));
+      } else {
+        const std::string& piece = pieces[random() % pieces.size()];
+        value.insert(value.end(), piece.begin(), piece.end());
+      }
     }
-    entries.emplace_back("k" + std::to_string(i), value);
+    entries.emplace_back(std::string("k").append(std::to_string(i)), value);
   }
   ASSERT_TRUE(SettingsStore(file_, kSection).save(entries));
   expect_stored(entries);
