@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   RealRuntime runtime(argc, argv, kApplicationName, store);
   auto settings = std::make_unique<Settings>();
   RunFlags flags;
+  const SettingsRetry settings_retry(runtime);
   std::unique_ptr<frm_screensaver> saver_window;
   ModeWindows windows{
       // The configuration window is not built yet: that mode ends as soon as it would show.
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   Main(runtime, *settings, flags, windows);
   // The program lives on while one of its windows is open.
   runtime.run_until_closed();
+  flush_settings(runtime);
   return 0;
 }

@@ -1,8 +1,8 @@
 #include "platform/field_reader.h"
 
-#include <fstream>
-#include <iterator>
 #include <utility>
+
+#include "platform/checked_file.h"
 
 namespace quarlyn {
 
@@ -35,14 +35,10 @@ bool parse_int16(const std::string& text, int16_t& value) {
 std::optional<FieldReader> FieldReader::open(const std::string& path) {
   // The game's data files hold a few thousand fields; a larger file is read only this far, so
   // a wrong or hostile file cannot exhaust memory.
-  constexpr std::streamsize kMaxBytes = 1 << 20;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text(kMaxBytes, '\0');
-  in.read(text.data(), kMaxBytes);
-  if (in.bad()) return std::nullopt;
-  text.resize(static_cast<size_t>(in.gcount()));
-  return FieldReader(std::move(text));
+  constexpr size_t kMaxBytes = 1 << 20;
+  std::optional<std::string> text = CheckedFile::open(path, kAnyFileSize).read_prefix(kMaxBytes);
+  if (!text) return std::nullopt;
+  return FieldReader(std::move(*text));
 }
 
 FieldReader::FieldReader(std::string text) : text_(std::move(text)) {}

@@ -24,7 +24,7 @@ namespace quarlyn {
 class FieldReader {
  public:
   // Reads the file (its first MiB) at once, so no handle stays open; nothing when it cannot be
-  // read.
+  // read or is no regular file.
   static std::optional<FieldReader> open(const std::string& path);
 
   explicit FieldReader(std::string text);

@@ -1,25 +1,24 @@
 #include "platform/settings_store.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
+#include "platform/store_files.h"
+
 namespace quarlyn {
+
+using store_files::StoreFile;
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr std::string_view kBlanks = " \t";
-constexpr mode_t kNewFileMode = 0600;
-constexpr mode_t kNewFolderMode = 0700;
 
 // ---- Escaping ----
 
@@ -80,25 +79,24 @@ int hex_value(char digit) {
   return -1;
 }
 
-// Decodes the escape whose backslash is at `at`; advances `at` to its last character.
+// Decodes the escape whose backslash is at `at` and advances `at` to its last character; leaves
+// both alone when no escape of ours starts there.
 bool decode_escape(std::string_view text, std::size_t& at, std::string& out) {
   if (text.size() - at < 2) return false;
-  const char kind = text[++at];
-  switch (kind) {
-    case '\\': out += '\\'; return true;
-    case 'n': out += '\n'; return true;
-    case 'r': out += '\r'; return true;
-    case 't': out += '\t'; return true;
-    case 's': out += ' '; return true;
-    case 'x': break;
-    default: return false;
+  const char kind = text[at + 1];
+  constexpr std::string_view kKinds = "\\nrts";
+  constexpr std::string_view kMeanings = "\\\n\r\t ";
+  if (const std::size_t kind_at = kKinds.find(kind); kind_at != std::string_view::npos) {
+    out += kMeanings[kind_at];
+    at += 1;
+    return true;
   }
-  if (text.size() - at < 3) return false;
-  const int high = hex_value(text[at + 1]);
-  const int low = hex_value(text[at + 2]);
+  if (kind != 'x' || text.size() - at < 4) return false;
+  const int high = hex_value(text[at + 2]);
+  const int low = hex_value(text[at + 3]);
   if (high < 0 || low < 0) return false;
   out += static_cast<char>(high * 16 + low);
-  at += 2;
+  at += 3;
   return true;
 }
 
@@ -136,9 +134,8 @@ ParsedLine parse_line(std::string_view line) {
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return {LineKind::kUnreadable, {}, {}};
   const std::string_view key = trim(line.substr(0, equals));
-  std::optional<std::string> value = unescape_setting_value(std::string(trim(line.substr(equals + 1))));
-  if (!valid_key(key) || !value) return {LineKind::kUnreadable, {}, {}};
-  return {LineKind::kKey, std::string(key), std::move(*value)};
+  if (!valid_key(key)) return {LineKind::kUnreadable, {}, {}};
+  return {LineKind::kKey, std::string(key), unescape_setting_value(std::string(trim(line.substr(equals + 1))))};
 }
 
 // A line of the file as it will be written back: kept text, or one of our own keys whose
@@ -187,6 +184,8 @@ void add_line(Document& doc, std::string_view line, const std::string& section, 
 }
 
 Document parse_document(std::string_view content, const std::string& section) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
   Document doc;
   bool in_section = false;
   std::size_t start = 0;
@@ -219,148 +218,22 @@ std::string render_document(const Document& doc, const std::string& section) {
   return out;
 }
 
-// ---- Files ----
-
-class UniqueFd {
+class DocumentKeys final : public SettingsStore::Keys {
  public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
+  explicit DocumentKeys(Document& doc) : doc_(doc) {}
+  bool contains(const std::string& key) const override { return doc_.values.contains(key); }
+  std::string read(const std::string& key, const std::string& fallback) const override {
+    const auto found = doc_.values.find(key);
+    return found == doc_.values.end() ? fallback : found->second;
   }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // Closes now, so that a failing close (a late write error) can be reported.
-  bool close() {
-    const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;
+  // A key that could not read back as itself is left out, as `save` refuses it.
+  void write(const std::string& key, const std::string& text) override {
+    if (valid_key(key)) doc_.set(key, text);
   }
 
  private:
-  int fd_;
+  Document& doc_;
 };
-
-struct StoreFile {
-  enum class Status { kMissing, kRead, kFailed } status = Status::kFailed;
-  std::string content;
-  mode_t mode = kNewFileMode;
-};
-
-bool read_all(int fd, std::string& content) {
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
-    if (count == 0) return true;
-    if (count < 0 && errno != EINTR) return false;
-    if (count > 0) content.append(buffer, static_cast<std::size_t>(count));
-  }
-}
-
-// Non-blocking open, so that a FIFO in the file's place cannot hang us; it is refused below.
-StoreFile read_store_file(const fs::path& file) {
-  StoreFile result;
-  UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd) {
-    if (errno == ENOENT) result.status = StoreFile::Status::kMissing;
-    return result;
-  }
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || !read_all(fd.get(), result.content)) {
-    return result;
-  }
-  result.mode = info.st_mode & 07777;
-  result.status = StoreFile::Status::kRead;
-  return result;
-}
-
-bool write_all(int fd, std::string_view content) {
-  while (!content.empty()) {
-    const ssize_t count = ::write(fd, content.data(), content.size());
-    if (count < 0 && errno != EINTR) return false;
-    if (count > 0) content.remove_prefix(static_cast<std::size_t>(count));
-  }
-  return true;
-}
-
-bool write_synced_file(const fs::path& file, std::string_view content, mode_t mode) {
-  UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
-  if (!fd) return false;
-  // fchmod because the umask narrows new files and an old file keeps its mode.
-  return ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), content) && ::fsync(fd.get()) == 0 &&
-         fd.close();
-}
-
-fs::path folder_of(const fs::path& file) {
-  return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
-
-// Some file systems cannot sync a folder (EINVAL); there is nothing more to do there.
-bool sync_folder(const fs::path& folder) {
-  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return fd && (::fsync(fd.get()) == 0 || errno == EINVAL);
-}
-
-bool replace_file(const fs::path& file, std::string_view content, mode_t mode) {
-  const fs::path temporary = file.string() + ".tmp";
-  if (!write_synced_file(temporary, content, mode) || ::rename(temporary.c_str(), file.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return sync_folder(folder_of(file));
-}
-
-bool is_folder(const fs::path& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool make_folders(const fs::path& folder) {
-  if (folder.empty() || is_folder(folder)) return true;
-  if (folder.has_parent_path() && folder.parent_path() != folder && !make_folders(folder.parent_path())) {
-    return false;
-  }
-  return ::mkdir(folder.c_str(), kNewFolderMode) == 0 || (errno == EEXIST && is_folder(folder));
-}
-
-// The lock is held until the returned descriptor closes.
-UniqueFd lock_store(const fs::path& file) {
-  const fs::path lock_file = file.string() + ".lock";
-  UniqueFd fd(::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode));
-  if (!fd) return fd;
-  while (::flock(fd.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) return UniqueFd(-1);
-  }
-  return fd;
-}
-
-// A damaged file is kept aside before it is replaced, so that nothing unreadable is lost for good.
-bool write_store(const fs::path& file, const StoreFile& fresh, bool damaged, const std::string& content) {
-  const bool exists = fresh.status == StoreFile::Status::kRead;
-  if (exists && content == fresh.content) return true;
-  if (exists && damaged && !write_synced_file(file.string() + ".damaged", fresh.content, kNewFileMode)) {
-    return false;
-  }
-  return replace_file(file, content, fresh.mode);
-}
-
-// Applies each key's last text where this process changed it since it last read or wrote the
-// key, or where the file lacks the key; elsewhere the file may hold another process's newer text.
-void merge_entries(Document& doc, const SettingsStore::Entries& entries,
-                   const std::map<std::string, std::string>& seen) {
-  std::map<std::string, std::string> last;
-  for (const auto& [key, text] : entries) last[key] = text;
-  for (const auto& entry : entries) {
-    const auto wanted = last.find(entry.first);
-    if (wanted == last.end()) continue;  // merged at the key's first entry
-    const auto& [key, text] = *wanted;
-    const auto seen_text = seen.find(key);
-    if (!doc.values.contains(key) || seen_text == seen.end() || seen_text->second != text) doc.set(key, text);
-    last.erase(wanted);
-  }
-}
 
 }  // namespace
 
@@ -384,15 +257,11 @@ std::string escape_setting_value(const std::string& value) {
   return out;
 }
 
-std::optional<std::string> unescape_setting_value(const std::string& text) {
+std::string unescape_setting_value(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size(); ++at) {
-    if (text[at] != '\\') {
-      out += text[at];
-    } else if (!decode_escape(text, at, out)) {
-      return std::nullopt;
-    }
+    if (text[at] != '\\' || !decode_escape(text, at, out)) out += text[at];
   }
   return out;
 }
@@ -416,9 +285,12 @@ std::filesystem::path SettingsStore::default_file(const std::string& application
 }
 
 void SettingsStore::reload() {
-  const StoreFile stored = read_store_file(file_);
-  values_.clear();
-  if (stored.status == StoreFile::Status::kRead) values_ = parse_document(stored.content, section_).values;
+  const StoreFile stored = store_files::read_store_file(file_, kMaxFileBytes);
+  Document doc;
+  if (stored.status == StoreFile::Status::kRead) doc = parse_document(stored.content, section_);
+  DocumentKeys keys(doc);
+  apply_pending(keys);
+  values_ = std::move(doc.values);
 }
 
 std::string SettingsStore::read(const std::string& key, const std::string& fallback) {
@@ -428,19 +300,94 @@ std::string SettingsStore::read(const std::string& key, const std::string& fallb
   return text;
 }
 
-bool SettingsStore::save(const Entries& entries) {
-  const bool keys_ok =
-      std::all_of(entries.begin(), entries.end(), [](const auto& entry) { return valid_key(entry.first); });
-  if (!keys_ok || !make_folders(folder_of(file_))) return false;
-  const UniqueFd lock = lock_store(file_);
+void SettingsStore::queue(Change change) {
+  Document view;
+  view.values = std::move(values_);
+  DocumentKeys keys(view);
+  change(keys);
+  values_ = std::move(view.values);
+  pending_.emplace_back(std::move(change));
+}
+
+bool SettingsStore::save(const Entries& entries, std::chrono::milliseconds wait) {
+  for (const auto& entry : entries) {
+    if (!valid_key(entry.first)) {
+      problem_ = "the key \"" + entry.first + "\" cannot be stored";
+      return false;
+    }
+  }
+  queue_entries(entries);
+  return write_pending(wait);
+}
+
+// The changed keys are found now, against what this process last saw; which of the others the
+// file lacks is found when the change is applied.
+void SettingsStore::queue_entries(const Entries& entries) {
+  EntriesChange change;
+  std::map<std::string, std::size_t> position;
+  auto add = [&](const std::string& key, const std::string& text) {
+    const auto [at, added] = position.emplace(key, change.texts.size());
+    if (added) {
+      change.texts.emplace_back(key, text);
+    } else {
+      change.texts[at->second].second = text;
+    }
+  };
+  if (!pending_.empty()) {
+    if (auto* earlier = std::get_if<EntriesChange>(&pending_.back())) {
+      for (const auto& [key, text] : earlier->texts) add(key, text);
+      change.changed = std::move(earlier->changed);
+      pending_.pop_back();
+    }
+  }
+  std::map<std::string, std::string> last;
+  for (const auto& [key, text] : entries) last[key] = text;
+  for (const auto& [key, text] : entries) {
+    const auto seen = seen_.find(key);
+    if (seen == seen_.end() || seen->second != last[key]) change.changed.insert(key);
+    add(key, last[key]);
+  }
+  for (const auto& [key, text] : last) seen_[key] = text;
+  for (const auto& [key, text] : change.texts) {
+    if (change.changed.contains(key) || !values_.contains(key)) values_[key] = text;
+  }
+  pending_.emplace_back(std::move(change));
+}
+
+void SettingsStore::apply_pending(Keys& keys) const {
+  for (const PendingChange& pending : pending_) {
+    if (const auto* entries = std::get_if<EntriesChange>(&pending)) {
+      for (const auto& [key, text] : entries->texts) {
+        if (entries->changed.contains(key) || !keys.contains(key)) keys.write(key, text);
+      }
+    } else {
+      std::get<Change>(pending)(keys);
+    }
+  }
+}
+
+bool SettingsStore::write_pending(std::chrono::milliseconds wait) {
+  if (pending_.empty()) return true;
+  const fs::path folder = store_files::folder_of(file_);
+  if (!store_files::make_folders(folder)) {
+    problem_ = store_files::failure(folder, errno);
+    return false;
+  }
+  const store_files::UniqueFd lock = store_files::lock_store(file_, wait, problem_);
   if (!lock) return false;
-  const StoreFile fresh = read_store_file(file_);
-  if (fresh.status == StoreFile::Status::kFailed) return false;
+  const fs::path target = store_files::link_target(file_);
+  const StoreFile fresh = store_files::read_store_file(target, kMaxFileBytes);
+  if (fresh.status == StoreFile::Status::kFailed) {
+    problem_ = fresh.problem;
+    return false;
+  }
   Document doc = parse_document(fresh.content, section_);
-  merge_entries(doc, entries, seen_);
-  if (!write_store(file_, fresh, doc.damaged, render_document(doc, section_))) return false;
+  DocumentKeys keys(doc);
+  apply_pending(keys);
+  const bool damaged = doc.damaged || fresh.cut_short;
+  if (!store_files::write_store(target, fresh, damaged, render_document(doc, section_), problem_)) return false;
   values_ = std::move(doc.values);
-  for (const auto& [key, text] : entries) seen_[key] = text;
+  pending_.clear();
   return true;
 }
 

@@ -5,21 +5,38 @@
 // for other control bytes and for bytes that are not part of valid UTF-8. "=", ";", "#" and "["
 // stay literal inside values; "#" or ";" starts a comment only at the start of a line.
 //
+// A backslash that does not start one of these escapes (a hand-edited "AC\DC") stands for itself.
+// A UTF-8 byte-order mark at the start of the file is skipped.
+//
 // Guarantees:
-// - Atomic: a save writes a temporary file in the same folder, syncs it, renames it over the
-//   store and syncs the folder, so a crash at any moment leaves the complete old or new store.
+// - Atomic: a save writes a temporary file under a fresh unique name in the same folder, syncs
+//   it, renames it over the store and syncs the folder, so a crash at any moment leaves the
+//   complete old or new store. Nothing left under any other name is ever written through. A
+//   store that is a symbolic link is replaced at its target, and the link stays.
 // - No lost updates: a save locks a separate lock file, re-reads the store and applies only the
 //   keys whose text this process changed since it last read or wrote them (and keys the file
-//   does not hold yet). Within one process the result equals writing every key.
-// - Damage tolerant: unreadable lines are skipped and the rest is kept; a file with such lines
-//   is copied aside (".damaged") before the first save replaces it. Nothing here throws.
+//   does not hold yet). Within one process the result equals writing every key. A queued
+//   change (`queue`) is a read-modify-write that runs under the same lock against the file as
+//   it is then.
+// - Nothing is dropped: a save that cannot write (the lock held too long by another process, a
+//   full or read-only disk) keeps every change queued; reads see them, and the next save or
+//   `write_pending` writes them.
+// - Bounded: waiting for the lock takes at most the time the caller gives; the file is opened
+//   without blocking and must be a regular file; only its first `kMaxFileBytes` are read.
+// - Damage tolerant: unreadable lines are skipped and the rest is kept; a damaged file (one with
+//   such lines, or a larger one) is kept aside under a dated name (".damaged-YYYYMMDD-HHMMSS")
+//   before a save replaces it; the newest few such copies stay. Nothing here throws.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
-#include <optional>
+#include <set>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace quarlyn {
@@ -27,6 +44,26 @@ namespace quarlyn {
 class SettingsStore {
  public:
   using Entries = std::vector<std::pair<std::string, std::string>>;
+
+  // The keys of the store's section as a change sees them. A key that cannot be stored (see
+  // `save`) is not written.
+  class Keys {
+   public:
+    virtual bool contains(const std::string& key) const = 0;
+    virtual std::string read(const std::string& key, const std::string& fallback) const = 0;
+    virtual void write(const std::string& key, const std::string& text) = 0;
+
+   protected:
+    ~Keys() = default;
+  };
+  // A read-modify-write of some keys. It runs once at once, on what reads see, and again under
+  // the lock at every attempt to write, so it must decide everything from what it reads.
+  using Change = std::function<void(Keys&)>;
+
+  // How long a save waits by default for another process to let go of the lock.
+  static constexpr std::chrono::milliseconds kSaveWait{200};
+  // A larger store is damaged: only this much of it is read.
+  static constexpr std::size_t kMaxFileBytes = std::size_t{4} << 20;
 
   SettingsStore(std::filesystem::path file, std::string section);
 
@@ -36,25 +73,48 @@ class SettingsStore {
 
   const std::filesystem::path& file() const { return file_; }
 
-  // Reads the file afresh. A missing or unreadable file is an empty store.
+  // Reads the file afresh, with the changes not yet written applied over it. A missing or
+  // unreadable file is an empty store.
   void reload();
   // The text of `key` as of the last reload or save, or `fallback` when the key is missing.
   // Remembers what it returned as the text this process last saw for the key.
   std::string read(const std::string& key, const std::string& fallback);
-  // Writes the entries in one atomic replace, merged into a fresh read of the file under the
-  // lock (see above). Creates the folder when needed. Returns false when the file could not be
-  // written; the store on disk is then unchanged.
-  bool save(const Entries& entries);
+  // Queues a change for the next save; reads see its effect at once.
+  void queue(Change change);
+  // Queues the entries and writes every queued change in one atomic replace, merged into a
+  // fresh read of the file under the lock (see above), waiting at most `wait` for the lock.
+  // Creates the folder when needed. Returns false when the file could not be written: the store
+  // on disk is then unchanged and the changes stay queued. Entries with a key that cannot be
+  // stored are refused whole, and not queued.
+  bool save(const Entries& entries, std::chrono::milliseconds wait = kSaveWait);
+  // Writes the changes still queued; true when none is left.
+  bool write_pending(std::chrono::milliseconds wait);
+  bool has_pending() const { return !pending_.empty(); }
+  // Where and why the last failed save failed.
+  const std::string& problem() const { return problem_; }
 
  private:
+  // A save's entries: the keys this process changed since it last read or wrote them are
+  // written, the others only where the file lacks them.
+  struct EntriesChange {
+    std::set<std::string> changed;
+    Entries texts;  // each key once, with its last text, in the order the keys first came
+  };
+  using PendingChange = std::variant<EntriesChange, Change>;
+
+  void queue_entries(const Entries& entries);
+  void apply_pending(Keys& keys) const;
+
   std::filesystem::path file_;
   std::string section_;
   std::map<std::string, std::string> values_;  // the [section] keys as last read or saved
   std::map<std::string, std::string> seen_;    // per key: the text this process last read or wrote
+  std::vector<PendingChange> pending_;         // in the order they came
+  std::string problem_;
 };
 
-// Escaping of one value for the file, and its inverse (nullopt for a malformed escape).
+// Escaping of one value for the file, and its inverse.
 std::string escape_setting_value(const std::string& value);
-std::optional<std::string> unescape_setting_value(const std::string& text);
+std::string unescape_setting_value(const std::string& text);
 
 }  // namespace quarlyn

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include "platform/clock.h"
+#include "platform/settings_store.h"
 #include "platform/waiting.h"
 #include "saver/hiscore_dialog.h"
 #include "saver/music_and_sound.h"
@@ -25,22 +27,40 @@ void show_clock(Saver& saver, int32_t end) {
   if (saver.screen_window) saver.screen_window->set_time_box(time_text(saver.game.time_elapsed), true);
 }
 
-// The best place the result earns in game type `g`, or 0.
-int best_place(const Saver& saver, int g, double result, bool lower_is_better) {
+// The best place a result earns among the ten whose stored texts `score_of` gives, or 0.
+int best_place(const std::function<std::string(int)>& score_of, double result, bool lower_is_better) {
   int place = 0;
   for (int i = kPlaces; i >= 1; --i) {
-    const double stored = stored_number(saver.settings.hiscore_score[g][i]);
+    const double stored = stored_number(score_of(i));
     if (lower_is_better ? stored > result : result > stored) place = i;
   }
   return place;
 }
 
-void move_places_down(Settings& settings, int g, int place) {
+struct HighScoreEntry {
+  int game;
+  double result;
+  bool lower_is_better;
+  std::string score;
+  std::string lines;
+  std::string name;
+};
+
+// Ranks the entry against the table as `keys` hold it, moves the places below it down and puts
+// it in its place.
+void enter_result(SettingsStore::Keys& keys, const HighScoreEntry& entry) {
+  const int g = entry.game;
+  const auto cell = [&](const char* field, int place) {
+    return keys.read(hiscore_key(g, field, place), hiscore_default(g, field));
+  };
+  const int place = best_place([&](int i) { return cell("Score", i); }, entry.result, entry.lower_is_better);
+  if (place == 0) return;
   for (int i = kPlaces; i >= place + 1; --i) {
-    settings.hiscore_name[g][i] = settings.hiscore_name[g][i - 1];
-    settings.hiscore_score[g][i] = settings.hiscore_score[g][i - 1];
-    settings.hiscore_lines[g][i] = settings.hiscore_lines[g][i - 1];
+    for (const char* field : {"Name", "Score", "Lines"}) keys.write(hiscore_key(g, field, i), cell(field, i - 1));
   }
+  keys.write(hiscore_key(g, "Score", place), entry.score);
+  keys.write(hiscore_key(g, "Lines", place), entry.lines);
+  keys.write(hiscore_key(g, "Name", place), entry.name);
 }
 
 void ask_for_name(Saver& saver) {
@@ -85,16 +105,21 @@ void stakko_checkhighscore(Saver& saver) {
   const bool timed = g == kFortyLineGame;
   if (timed && game.game_lines < kFortyLines) return;
   const double result = timed ? seconds_between(game.time_start, game.time_end) : game.game_score;
-  const int place = best_place(saver, g, result, timed);
-  if (place == 0) return;
-  move_places_down(settings, g, place);
-  settings.hiscore_score[g][place] = std::to_string(static_cast<int64_t>(result));
-  settings.hiscore_lines[g][place] = timed ? "40" : std::to_string(game.game_lines);
+  // Another running instance may have entered results since this one loaded the table.
+  SettingsStore& store = saver.runtime.settings_store();
+  store.reload();
+  load_high_score_places(store, settings, g);
+  if (best_place([&](int i) { return settings.hiscore_score[g][i]; }, result, timed) == 0) return;
   ask_for_name(saver);
   std::string& name = saver.window.player_name;
   if (name.empty()) name = "Guest";
-  settings.hiscore_name[g][place] = name;
+  // Ranked once more under the store's lock, against the table as the file holds it then, so
+  // that an entry another instance made meanwhile keeps its place beside this one.
+  const HighScoreEntry entry{g, result, timed, std::to_string(static_cast<int64_t>(result)),
+                             timed ? "40" : std::to_string(game.game_lines), name};
+  store.queue([entry](SettingsStore::Keys& keys) { enter_result(keys, entry); });
   save_settings(saver.runtime, settings);
+  load_high_score_places(store, settings, g);
   saver.runtime.yield();
 }
 

@@ -37,6 +37,7 @@ void Main(Runtime& runtime, Settings& settings, RunFlags& flags, const ModeWindo
     flags.saver_running = true;
     windows.show_saver();
     yield_while(runtime, [&] { return flags.saver_running; });
+    flush_settings(runtime);
     runtime.end_program();
   }
 }

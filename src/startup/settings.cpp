@@ -1,6 +1,9 @@
 #include "startup/settings.h"
 
 #include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -14,6 +17,8 @@ namespace {
 
 constexpr const char* kMiscKey = "peKWT";
 constexpr int kMiscKeyLength = 5;
+constexpr auto kFlushWait = std::chrono::seconds(3);
+constexpr int32_t kRetryEveryMs = 1000;
 
 // The text of a number: blanks around it dropped, and a leading "+" (which from_chars refuses).
 std::string_view number_text(const std::string& text) {
@@ -48,10 +53,6 @@ int16_t read_int16(SettingsStore& store, const std::string& key, int16_t fallbac
   return parse_integer<int16_t>(store.read(key, std::to_string(fallback))).value_or(fallback);
 }
 
-std::string cell_key(int game, const char* field, int place) {
-  return "Game" + std::to_string(game) + field + std::to_string(place);
-}
-
 void report_missing_install_path(Runtime& runtime) {
   const std::string prompt = std::string("Program Error!\r<Installation Path Not Found!>\r") +
                              "Please remove this program and then install it again.\r\r" +
@@ -74,16 +75,6 @@ void load_options(SettingsStore& store, Settings& s) {
   if (s.game_difficulty < 1 || s.game_difficulty > kGameTypes) s.game_difficulty = 1;
   s.screen_blit = read_int16(store, "screen_blit", 0);
   s.game_trigger = read_int16(store, "game_trigger", 0);
-}
-
-void load_high_scores(SettingsStore& store, Settings& s) {
-  for (int g = 1; g <= kGameTypes; ++g) {
-    for (int n = 1; n <= kPlaces; ++n) {
-      s.hiscore_score[g][n] = store.read(cell_key(g, "Score", n), g == kFortyLineGame ? "99999" : "0");
-      s.hiscore_name[g][n] = store.read(cell_key(g, "Name", n), "<empty>");
-      s.hiscore_lines[g][n] = store.read(cell_key(g, "Lines", n), "0");
-    }
-  }
 }
 
 void load_graphics_files(SettingsStore& store, Settings& s) {
@@ -120,7 +111,7 @@ void load_settings(Runtime& runtime, Settings& s) {
   load_options(store, s);
   s.misc_scrambled = store.read("misc", "");
   unscramble_misc(s);
-  load_high_scores(store, s);
+  for (int g = 1; g <= kGameTypes; ++g) load_high_score_places(store, s, g);
   load_graphics_files(store, s);
   load_playlist(store, s);
   s.graphics_browse_path = s.install_path;
@@ -145,16 +136,47 @@ void save_settings(Runtime& runtime, Settings& s) {
   put("misc", s.misc_scrambled);
   for (int g = 1; g <= kGameTypes; ++g) {
     for (int n = 1; n <= kPlaces; ++n) {
-      put(cell_key(g, "Score", n), s.hiscore_score[g][n]);
-      put(cell_key(g, "Name", n), s.hiscore_name[g][n]);
-      put(cell_key(g, "Lines", n), s.hiscore_lines[g][n]);
+      put(hiscore_key(g, "Score", n), s.hiscore_score[g][n]);
+      put(hiscore_key(g, "Name", n), s.hiscore_name[g][n]);
+      put(hiscore_key(g, "Lines", n), s.hiscore_lines[g][n]);
     }
   }
   for (int i = 1; i <= kGraphicsFiles; ++i) put("Gfiles" + std::to_string(i), s.graphics_files[i]);
   put("audio_files_total", std::to_string(s.audio_files_total));
   for (int i = 1; i <= std::min(s.audio_files_total, kMaxAudioFiles); ++i)
     put("audio_files" + std::to_string(i), s.audio_files[i]);
-  runtime.settings_store().save(entries);
+  SettingsStore& store = runtime.settings_store();
+  if (!store.save(entries)) {
+    std::fprintf(stderr, "quarlyn: settings not saved yet, kept to save later: %s\n", store.problem().c_str());
+  }
+}
+
+void flush_settings(Runtime& runtime) {
+  SettingsStore& store = runtime.settings_store();
+  if (!store.write_pending(kFlushWait)) std::fprintf(stderr, "quarlyn: settings not saved: %s\n", store.problem().c_str());
+}
+
+SettingsRetry::SettingsRetry(Runtime& runtime) : timer_(runtime) {
+  timer_.on_timer = [&store = runtime.settings_store()] { store.write_pending(std::chrono::milliseconds(0)); };
+  timer_.set_interval(kRetryEveryMs);
+  timer_.set_enabled(true);
+}
+
+std::string hiscore_key(int game, const char* field, int place) {
+  return "Game" + std::to_string(game) + field + std::to_string(place);
+}
+
+std::string hiscore_default(int game, const char* field) {
+  if (std::strcmp(field, "Name") == 0) return "<empty>";
+  return std::strcmp(field, "Score") == 0 && game == kFortyLineGame ? "99999" : "0";
+}
+
+void load_high_score_places(SettingsStore& store, Settings& s, int g) {
+  for (int n = 1; n <= kPlaces; ++n) {
+    s.hiscore_score[g][n] = store.read(hiscore_key(g, "Score", n), hiscore_default(g, "Score"));
+    s.hiscore_name[g][n] = store.read(hiscore_key(g, "Name", n), hiscore_default(g, "Name"));
+    s.hiscore_lines[g][n] = store.read(hiscore_key(g, "Lines", n), hiscore_default(g, "Lines"));
+  }
 }
 
 double setting_number(const std::string& text) { return parse_number(text).value_or(1); }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/runtime.h"
+#include "platform/timer.h"
 
 namespace quarlyn {
 
@@ -59,8 +60,30 @@ struct Settings {
 // Reads every value from the store, with its default where a key is missing. When no program
 // folder was ever recorded it shows the installation error and ends the program.
 void load_settings(Runtime& runtime, Settings& settings);
-// Writes every value back, except the program folder, which only an installer writes.
+// Writes every value back, except the program folder, which only an installer writes. When the
+// store cannot be written, one line on stderr says where and why, and the store keeps the
+// changes to write them later (see SettingsStore).
 void save_settings(Runtime& runtime, Settings& settings);
+// Writes what earlier saves could not, waiting a few seconds at most for the store's lock; for
+// the end of the program, when no frame is waiting. Says on stderr when it cannot.
+void flush_settings(Runtime& runtime);
+
+// While it lives, tries every second to write what earlier saves could not. It never waits for
+// the store's lock, so no frame stalls for it, and it stays silent: the failed save has spoken.
+class SettingsRetry {
+ public:
+  explicit SettingsRetry(Runtime& runtime);
+
+ private:
+  Timer timer_;
+};
+
+// The store key of one cell of the high-score table ("Game7Lines10"; field "Score", "Name" or
+// "Lines"), and the text of the cell when the key is missing.
+std::string hiscore_key(int game, const char* field, int place);
+std::string hiscore_default(int game, const char* field);
+// Reads the ten places of game type `game` from the store as it was last read or written.
+void load_high_score_places(SettingsStore& store, Settings& settings, int game);
 
 // The switches kept as text ("soundfx_on", "music_on") are compared as numbers; a text that
 // is not a number counts as 1, so an unreadable switch leaves the sound on.

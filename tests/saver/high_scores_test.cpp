@@ -36,8 +36,11 @@ class HighScoreTest : public ::testing::Test {
     h.saver.game.game_lines = lines;
     stakko_checkhighscore(h.saver);
   }
+  // The table's scores as the store holds them.
   void fill_scores(int g, std::vector<std::string> scores) {
-    for (size_t i = 0; i < scores.size(); ++i) settings().hiscore_score[g][i + 1] = scores[i];
+    SettingsStore::Entries entries;
+    for (size_t i = 0; i < scores.size(); ++i) entries.emplace_back(hiscore_key(g, "Score", i + 1), scores[i]);
+    testing::store_keys(h.runtime.settings_store(), entries);
   }
 
   testing::SaverHarness h;

@@ -1,46 +1,20 @@
 #include "platform/audio/sound_loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string_view>
+
+#include "platform/checked_file.h"
 
 namespace quarlyn {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Opening without blocking and checking the opened file itself means a pipe or device put in
-// the playlist (or swapped in after a probe) can never hang a read.
+// A pipe or device put in the playlist (or swapped in after a probe) can never hang a read.
 std::optional<std::vector<char>> read_regular_file(const std::string& path, std::size_t wanted) {
-  const FileHandle file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat status {};
-  if (file.fd() < 0 || fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-  if (status.st_size < 0 || static_cast<uint64_t>(status.st_size) > kMaxSoundFileBytes) return std::nullopt;
-  std::vector<char> bytes(std::min(static_cast<std::size_t>(status.st_size), wanted));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = read(file.fd(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return std::nullopt;
-    done += static_cast<std::size_t>(got);
-  }
+  CheckedFile file = CheckedFile::open(path, kMaxSoundFileBytes);
+  if (!file) return std::nullopt;
+  std::vector<char> bytes(std::min(static_cast<std::size_t>(file.size()), wanted));
+  if (!file.read_exactly(bytes.data(), bytes.size())) return std::nullopt;
   return bytes;
 }
 

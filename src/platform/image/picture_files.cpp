@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/checked_file.h"
 #include "platform/image/picture_decoders.h"
 
 namespace quarlyn {
@@ -46,23 +47,6 @@ class UniqueFd {
 
 bool starts_with(const unsigned char* data, size_t size, std::initializer_list<unsigned char> magic) {
   return size >= magic.size() && std::memcmp(data, magic.begin(), magic.size()) == 0;
-}
-
-std::optional<std::vector<unsigned char>> read_file(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat info {};
-  // Only regular files: a pipe or device could block or never end.
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  if (static_cast<uint64_t>(info.st_size) > kMaxFileSize) return std::nullopt;
-  std::vector<unsigned char> bytes(static_cast<size_t>(info.st_size));
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return std::nullopt;
-    filled += static_cast<size_t>(got);
-  }
-  return bytes;
 }
 
 void put16(std::vector<unsigned char>& out, size_t at, uint32_t value) {
@@ -140,9 +124,9 @@ std::optional<Surface> decode_picture(const unsigned char* data, size_t size) {
 }
 
 std::optional<Surface> load_picture(const std::string& path) {
-  const std::optional<std::vector<unsigned char>> bytes = read_file(path);
+  const std::optional<std::string> bytes = read_checked_file(path, kMaxFileSize);
   if (!bytes) return std::nullopt;
-  return decode_picture(bytes->data(), bytes->size());
+  return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
 }
 
 bool save_picture(const Surface& picture, const std::string& path) {
