@@ -93,7 +93,8 @@ TEST_F(SpriteExtrasTest, LaunchObjectOnAn800PixelScreenStaysInItsRanges) {
     if (game().sprite_motion[4] == 2) {
       EXPECT_EQ(dx, 0);
     } else {
-      EXPECT_TRUE(game().sprite_motion[4] == 1 && dx > 0.05 && dx < 0.55 && std::abs(dx * 10 - std::round(dx * 10)) < 1e-9);
+      EXPECT_EQ(game().sprite_motion[4], 1);
+      EXPECT_TRUE(dx > 0.05 && dx < 0.55 && std::abs(dx * 10 - std::round(dx * 10)) < 1e-9);
     }
     EXPECT_EQ(game().sprite_image[4], 1);
     EXPECT_EQ(game().sprite_masked[4], 0);

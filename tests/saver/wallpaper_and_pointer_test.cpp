@@ -32,7 +32,8 @@ class WallpaperTest : public ::testing::Test {
     h.saver.window.screen_height = 48;
     rt().shown_screen = Surface(64, 48);
     for (int y = 0; y < 48; ++y)
-      for (int x = 0; x < 64; ++x) rt().shown_screen.set_pixel(x, y, rgb(static_cast<uint8_t>(4 * x), 9, static_cast<uint8_t>(5 * y)));
+      for (int x = 0; x < 64; ++x)
+        rt().shown_screen.set_pixel(x, y, rgb(static_cast<uint8_t>(4 * x), 9, static_cast<uint8_t>(5 * y)));
     rt().windows_dir_text = (rt().folder() / "data folder").string() + "/";
   }
   TestRuntime& rt() { return h.runtime; }

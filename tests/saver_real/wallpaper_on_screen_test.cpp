@@ -42,32 +42,21 @@ struct IdleHandler : ScreenWindowHandler {
   void Form_MouseMove() override {}
 };
 
-// Sets the variables the runtime reads for the data folder and the programs it starts, before
-// the runtime exists, and puts them back afterwards.
-class TestEnvironment {
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
  public:
-  explicit TestEnvironment(const fs::path& folder) {
-    save("XDG_DATA_HOME");
-    save("PATH");
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    setenv("PATH", ((folder / "bin").string() + ":" + old_[1].value_or("/usr/bin")).c_str(), 1);
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
   }
-  ~TestEnvironment() {
-    restore("XDG_DATA_HOME", old_[0]);
-    restore("PATH", old_[1]);
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
   }
 
  private:
-  void save(const char* name) {
-    const char* value = std::getenv(name);
-    old_[saved_++] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-  }
-  static void restore(const char* name, const std::optional<std::string>& value) {
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
-  }
-  std::optional<std::string> old_[2];
-  int saved_ = 0;
+  const char* name_;
+  std::optional<std::string> old_;
 };
 
 Surface read_pixmap(Display* display, Pixmap pixmap, int width, int height) {
@@ -136,8 +125,8 @@ class WallpaperOnScreenTest : public ::testing::Test {
   WallpaperOnScreenTest() {
     // A stand-in for the desktop's settings tool: it logs what it was asked to set.
     fs::create_directory(folder_ / "bin");
-    std::ofstream(folder_ / "bin" / "gsettings") << "#!/bin/sh\necho \"$@\" >> \"" << (folder_ / "gsettings.log").string()
-                                                 << "\"\n";
+    const std::string log = (folder_ / "gsettings.log").string();
+    std::ofstream(folder_ / "bin" / "gsettings") << "#!/bin/sh\necho \"$@\" >> \"" << log << "\"\n";
     fs::permissions(folder_ / "bin" / "gsettings", fs::perms::owner_all);
     saver_.screen_window = window_.get();
     saver_.window.screen_width = runtime_.screen_width();
@@ -177,7 +166,8 @@ class WallpaperOnScreenTest : public ::testing::Test {
   }
 
   fs::path folder_ = make_temp_folder();
-  TestEnvironment environment_{folder_};
+  ScopedEnv data_home_{"XDG_DATA_HOME", (folder_ / "data").string()};
+  ScopedEnv path_{"PATH", (folder_ / "bin").string() + ":" + std::getenv("PATH")};
   SettingsStore store_{folder_ / "settings.ini", "Config"};
   std::string program_ = "quarlyn";
   char* argv_[1] = {program_.data()};
