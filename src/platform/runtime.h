@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/surface.h"
+
 namespace quarlyn {
 
 class MMControl;
@@ -63,6 +65,12 @@ class Runtime {
   virtual std::string command_line() = 0;
   virtual int screen_width() = 0;
   virtual int screen_height() = 0;
+  // Twips (1/1440 inch) per screen pixel, vertically: 15 at 96 dots per inch.
+  virtual double twips_per_pixel_y() = 0;
+  // The whole screen as it is shown now, what the program has drawn included.
+  virtual Surface screen_image() = 0;
+  // Moves the mouse pointer to this point of the screen, in pixels.
+  virtual void set_cursor_pos(int x, int y) = 0;
 
   // Opens a file or web address with the desktop's default program. Returns more than 32 on
   // success and 32 or less on failure.

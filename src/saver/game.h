@@ -126,6 +126,23 @@ struct Game {
   std::array<int32_t, kSpriteSlots + 1> sprite_active{};
   std::array<int32_t, kSpriteSlots + 1> sprite_masked{};
   std::array<int16_t, 13> sprite_type_count{};
+
+  // How a slot would move and animate (slots 0..32). Only the sprite extras fill these, and
+  // apart from `anim_table` nothing reads them: no slot is ever moved by them.
+  std::array<int32_t, kSpriteSlots + 1> sprite_motion{};  // 1 drift, 2 wobbling fall, 8 inertia
+  std::array<double, kSpriteSlots + 1> sprite_dx{};
+  std::array<double, kSpriteSlots + 1> sprite_dy{};
+  std::array<double, kSpriteSlots + 1> sprite_dx2{};
+  std::array<double, kSpriteSlots + 1> sprite_dy2{};
+  std::array<std::array<double, 5>, kSpriteSlots + 1> sprite_wobble{};        // 1..3 used
+  std::array<std::array<double, 11>, kSpriteSlots + 1> sprite_inertia{};      // 1..10 used
+  std::array<std::array<double, 5>, kSpriteSlots + 1> sprite_restore_rect{};  // 1..4 used
+  std::array<int32_t, kSpriteSlots + 1> sprite_anim{};
+  std::array<int32_t, kSpriteSlots + 1> sprite_anim_step{};
+  // Animations 0 and 1 by steps 0..100; entry (a, 1) is the first image of animation a.
+  std::array<std::array<int32_t, 101>, 2> anim_table{};
+  // Sideways steps 1..20 for falling objects, scaled to the screen width.
+  std::array<double, 21> motion_step_x{};
 };
 
 }  // namespace quarlyn

@@ -9,6 +9,7 @@
 #include "platform/runtime.h"
 #include "platform/screen_window.h"
 #include "saver/game.h"
+#include "saver/message_line.h"
 #include "saver/play_screen.h"
 #include "saver/saver_window_state.h"
 #include "startup/run_flags.h"
@@ -33,6 +34,7 @@ struct Saver {
   Game game{};
   PlayScreen screen{};
   SaverWindowState window{};
+  MessageLine message_line{};
   std::unique_ptr<MMControl> MMControl1;  // MIDI tunes
   std::unique_ptr<MMControl> MMControl2;  // the sound effects in audio.wav
   std::unique_ptr<MMControl> MMControl3;  // wave tunes of the playlist

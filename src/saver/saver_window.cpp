@@ -57,6 +57,7 @@ void frm_screensaver::Form_Load() {
   window.wav_opened = 0;
   saver_.flags.saver_running = true;
   window.mouse_threshold = 22;
+  saver_.message_line.scroller_gap = 50 * saver_.message_line.scroller_gap_base;
   load_settings(runtime, saver_.settings);
   window.wav_busy = 0;
   window.midi_busy = 0;
@@ -76,6 +77,7 @@ void frm_screensaver::Form_Activate() {
   Runtime& runtime = saver_.runtime;
   window.saver_started = 1;
   window_->set_time_box("", false);
+  saver_.message_line.scroller.visible = false;
   window.screen_width = runtime.screen_width();
   window.screen_height = runtime.screen_height();
   runtime.yield();

@@ -40,6 +40,11 @@ void copy_slot_area(Saver& saver, int slot, int32_t limit) {
 void init_sprites(Saver& saver) {
   Game& game = saver.game;
   game.key_code = 0;
+  MessageLine& line = saver.message_line;
+  line.scroller_index = 0;
+  line.scroller_wait = line.scroller_gap;
+  line.scroller_state = 0;
+  init_motion_tables(game, saver.window.screen_width);
   game.sprite_table = {};
   game.sprite_table[0][5] = -1;
   for (int r = 0; r < 10; ++r) {
@@ -54,6 +59,10 @@ void init_sprites(Saver& saver) {
   }
 }
 
+void init_motion_tables(Game& game, int32_t screen_width) {
+  for (int i = 1; i <= 20; ++i) game.motion_step_x[i] = screen_width / (2600.0 - 100 * i);
+}
+
 void sprites_reset(Game& game) {
   for (int slot = 1; slot <= game.sprite_count; ++slot) sprite_off(game, slot);
   for (int type = 1; type <= 12; ++type) game.sprite_type_count[type] = 0;
@@ -62,6 +71,11 @@ void sprites_reset(Game& game) {
 void sprite_off(Game& game, int slot, bool keep_type_count) {
   game.sprite_image[slot] = 0;
   game.sprite_active[slot] = 0;
+  game.sprite_anim[slot] = 0;
+  game.sprite_anim_step[slot] = 0;
+  game.sprite_motion[slot] = 0;
+  game.sprite_dx2[slot] = 0;
+  game.sprite_dy2[slot] = 0;
   game.sprite_masked[slot] = 1;
   if (keep_type_count) return;
   int16_t& live = game.sprite_type_count[game.sprite_type[slot]];

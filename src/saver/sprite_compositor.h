@@ -9,6 +9,8 @@ namespace quarlyn {
 
 // Rebuilds the sprite image table and resets the slots; at the start of every game.
 void init_sprites(Saver& saver);
+// The sideways steps of falling objects, scaled to the screen width.
+void init_motion_tables(Game& game, int32_t screen_width);
 void sprites_reset(Game& game);
 // Switches a slot off; without `keep_type_count` the slot's type loses one live slot.
 void sprite_off(Game& game, int slot, bool keep_type_count = false);

@@ -2,6 +2,7 @@
 // came from: block image n of the sheet is the solid colour `block_colour(n)`.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/test/test_runtime.h"
@@ -41,6 +42,13 @@ inline void give_pictures(PlayScreen& screen) {
   screen.picture_background = Surface(64, 48, rgb(0, 60, 120));
   for (Surface* s : {&screen.ascreen, &screen.background_main, &screen.background_copy, &screen.background_work})
     *s = Surface(640, 480);
+}
+
+inline bool same_pixels(const Surface& a, const Surface& b) {
+  if (a.width() != b.width() || a.height() != b.height()) return false;
+  for (int y = 0; y < a.height(); ++y)
+    if (!std::equal(a.row(y), a.row(y) + a.width(), b.row(y))) return false;
+  return true;
 }
 
 // A saver with the program folder set to the repository's data files and test pictures.

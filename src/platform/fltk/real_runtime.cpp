@@ -8,16 +8,20 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "platform/audio/audio_device.h"
 #include "platform/clock.h"
+#include "platform/fltk/desktop_wallpaper.h"
 #include "platform/fltk/message_box.h"
 #include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
 #include "platform/fltk/x_display.h"
 #include "platform/mm_control.h"
+#include "platform/picture_files.h"
 #include "platform/timer.h"
+#include "platform/x11/root_window.h"
 #include "platform/x11/x11_host.h"
 
 namespace quarlyn {
@@ -212,6 +216,7 @@ void RealRuntime::system_parameters(uint32_t action, int32_t value, const std::s
       break;
     case kSpiSetDeskWallpaper:
       wallpaper_ = text;
+      set_desktop_background(text);
       break;
     default:
       break;
@@ -224,6 +229,14 @@ void RealRuntime::hold_off_screen_saver(bool hold) {
   if (hold == screen_saver_held_) return;
   open_x_display();
   if (suspend_screen_saver(fl_display, hold)) screen_saver_held_ = hold;
+}
+
+void RealRuntime::set_desktop_background(const std::string& path) {
+  const std::optional<Surface> picture = load_picture(path);
+  if (!picture) return;
+  fl_open_display();
+  set_root_background(fl_display, *picture);
+  if (const pid_t setter = start_desktop_wallpaper_setting(path); setter != 0) opener_.collect_later(setter);
 }
 
 std::string RealRuntime::windows_dir() {
@@ -246,6 +259,28 @@ std::string RealRuntime::command_line() { return command_line_; }
 int RealRuntime::screen_width() { return first_screen_size().width; }
 
 int RealRuntime::screen_height() { return first_screen_size().height; }
+
+double RealRuntime::twips_per_pixel_y() {
+  constexpr double kTwipsPerInch = 1440;
+  constexpr double kUsualDotsPerInch = 96;
+  fl_open_display();
+  float horizontal = 0;
+  float vertical = 0;
+  Fl::screen_dpi(horizontal, vertical, 0);
+  return kTwipsPerInch / (vertical > 0 ? vertical : kUsualDotsPerInch);
+}
+
+Surface RealRuntime::screen_image() {
+  fl_open_display();
+  present_screen_windows();
+  Fl::flush();
+  return read_root_window(fl_display);
+}
+
+void RealRuntime::set_cursor_pos(int x, int y) {
+  fl_open_display();
+  move_pointer(fl_display, x, y);
+}
 
 int RealRuntime::shell_execute(const std::string& file, const std::string&, const std::string& folder, int) {
   return opener_.open(file, folder);

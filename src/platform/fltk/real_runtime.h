@@ -14,7 +14,12 @@
 //   consult `cursor_hidden()`.
 // - `system_parameters`: "screen saver active" 0 holds off the X server's own screen saver
 //   until it is set to anything else (or the program ends); the flags and the wallpaper path are
-//   only recorded, for the getters below.
+//   recorded, for the getters below. "Set the desktop wallpaper" reads the picture file and,
+//   when it can be read, makes it the root window's published background (see
+//   x11/root_window.h) and hands the file to the desktop's own wallpaper setting (see
+//   fltk/desktop_wallpaper.h); no result is looked at.
+// - `screen_image` first draws what the screen windows have pending, then reads the root window.
+// - `twips_per_pixel_y` follows the first screen's vertical resolution as FLTK reports it.
 // - `windows_dir` is "$XDG_DATA_HOME/<application>/" (XDG_DATA_HOME only when absolute), else
 //   "$HOME/.local/share/<application>/"; it is not created.
 // - `shell_execute` runs xdg-open; see shell_open.h for its results. Openers still running are
@@ -63,6 +68,9 @@ class RealRuntime : public Runtime {
   std::string command_line() override;
   int screen_width() override;
   int screen_height() override;
+  double twips_per_pixel_y() override;
+  Surface screen_image() override;
+  void set_cursor_pos(int x, int y) override;
 
   int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
                     int show) override;
@@ -99,6 +107,7 @@ class RealRuntime : public Runtime {
  private:
   void hold_off_screen_saver(bool hold);
   void forget_polled_taps();
+  void set_desktop_background(const std::string& path);
   void present_screen_windows();
 
   std::string command_line_;

@@ -22,6 +22,8 @@ class DesktopOpener {
  public:
   int open(const std::string& file, const std::string& folder);
   void reap();
+  // Another child of ours that `reap` collects once it has ended.
+  void collect_later(pid_t pid) { running_.push_back(pid); }
 
  private:
   std::vector<pid_t> running_;

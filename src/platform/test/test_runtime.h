@@ -4,9 +4,10 @@
 // (1 by default) and `yield_until` jumps straight to its deadline or to the next scheduled
 // action or timer, whichever comes first. Timers and actions scheduled with `at`/`after` run
 // inside yields when their time has come, in time order. Message boxes, cursor calls, system
-// flags and shell opens are recorded. `end_program` throws `ProgramEnded`, so a test can see
-// that the program would have ended there. A run that yields more than `max_yields` times
-// throws instead of hanging the test suite.
+// flags, shell opens and pointer moves are recorded; `screen_image` reads `shown_screen`.
+// `end_program` throws `ProgramEnded`, so a test can see that the program would have ended
+// there. A run that yields more than `max_yields` times throws instead of hanging the test
+// suite.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/random_source.h"
@@ -66,6 +68,9 @@ class TestRuntime : public Runtime {
   std::string command_line() override { return command_line_text; }
   int screen_width() override { return screen_w; }
   int screen_height() override { return screen_h; }
+  double twips_per_pixel_y() override { return twips_per_pixel; }
+  Surface screen_image() override { return shown_screen; }
+  void set_cursor_pos(int x, int y) override { cursor_positions.push_back({x, y}); }
   int shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
                     int show) override;
   SettingsStore& settings_store() override { return store_; }
@@ -97,6 +102,8 @@ class TestRuntime : public Runtime {
   std::vector<class TestScreenWindow*> screen_windows;  // the full-screen windows that exist
   int screen_w = 1024;
   int screen_h = 768;
+  double twips_per_pixel = 15;
+  Surface shown_screen;  // what `screen_image` reads
   int shell_result = 42;
   std::function<void(const RecordedMessageBox&)> on_message_box;  // runs inside the box
   std::function<void(ModalForm&)> on_modal;  // answers a modal form; must unload it
@@ -108,6 +115,7 @@ class TestRuntime : public Runtime {
   std::vector<RecordedSystemCall> system_calls;
   std::vector<RecordedShellOpen> shell_opens;
   std::vector<bool> cursor_calls;
+  std::vector<std::pair<int, int>> cursor_positions;  // where `set_cursor_pos` moved the pointer
   std::vector<struct RecordedCommand> mm_commands;
   std::vector<class TestMMControl*> mm_controls;  // every control created, in order
   std::vector<std::string> modal_forms;          // the captions of the forms shown modally
