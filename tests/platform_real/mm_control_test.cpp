@@ -383,6 +383,16 @@ TEST_F(MMControlTest, ATuneTooDenseToPlayNeverHoldsUpItsCaller) {
   EXPECT_LT(longest, std::chrono::seconds(2));
 }
 
+TEST_F(MMControlTest, TheSynthesizerPrintsNothing) {
+  ::testing::internal::CaptureStderr();
+  MMControl& control = open_control("Sequencer", write_file("chord.mid", midi_file({notes(400, 0)})));
+  play(control, 0, 0);  // more notes than it has voices for
+  yield_for(500);
+  control.Command("Close");
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed.find("fluidsynth"), std::string::npos) << printed.substr(0, 500);
+}
+
 class MMControlWithoutDeviceTest : public MMControlTest {
  protected:
   MMControlWithoutDeviceTest() : MMControlTest("nosuchdriver") {}
@@ -403,6 +413,16 @@ TEST_F(MMControlWithoutDeviceTest, EveryCommandWorksSilently) {
     for (const char* command : {"Play", "Stop", "Close", "Open", "Close"}) control->Command(command);
     EXPECT_EQ(control->Mode(), MMControl::kStopped);
   }
+}
+
+TEST_F(MMControlWithoutDeviceTest, OneLineSaysItRunsSilent) {
+  const ScopedEnv alsa("SDL_AUDIODRIVER", "alsa");
+  const ScopedEnv no_card("AUDIODEV", "nosuchpcm");  // fails alike with a sound card or without
+  ::testing::internal::CaptureStderr();
+  open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+  EXPECT_NE(printed.find("running silent"), std::string::npos) << printed;
 }
 
 TEST(MMControlWaveSlice, CutsWholeFramesInTheDeviceFormat) {
