@@ -17,6 +17,10 @@ constexpr int kFrequency = 44100;
 constexpr int kChannels = 2;
 // About 23 ms at 44100 Hz: short enough for effects, long enough not to starve.
 constexpr int kBufferFrames = 1024;
+// SDL_mixer drives the synthesizer at five times its own default gain, where some tunes clip on
+// their own. Here the loudest tune of the default playlist peaks near -4 dBFS, which leaves the
+// effects room.
+constexpr int kMusicVolume = 80;
 
 // SDL_mixer plays silence when told of a soundfont that is missing, so only one found is named.
 // Debian's General MIDI soundfonts, the small one first: every tune loads its soundfont anew,
@@ -89,6 +93,7 @@ bool AudioDevice::open() {
   }
   format_ = query_format();
   choose_soundfont();
+  Mix_VolumeMusic(kMusicVolume);
   state_ = State::kOpen;
   return true;
 }
