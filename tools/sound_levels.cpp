@@ -69,12 +69,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   const Levels levels = measure(samples);
-  const auto mean = [](double squares, std::size_t count) { return count == 0 ? 0.0 : squares / static_cast<double>(count); };
-  std::printf("%-8s %5.1f s  RMS %6.1f dBFS  while sounding %6.1f dBFS (%3.0f%% of the time)  peak %6.1f dBFS  clipped %zu\n",
-              argv[1], static_cast<double>(levels.samples) / kChannels / kRate,
-              decibels(mean(levels.sum_squares, levels.samples)),
-              decibels(mean(levels.sounding_squares, levels.sounding_samples)),
-              100.0 * static_cast<double>(levels.sounding_samples) / static_cast<double>(levels.samples),
-              20 * std::log10(static_cast<double>(std::max(levels.peak, 1)) / kFullScale), levels.clipped);
+  const auto ratio = [](double part, std::size_t whole) { return whole == 0 ? 0.0 : part / static_cast<double>(whole); };
+  std::printf("%-8s %5.1f s  RMS %6.1f dBFS  while sounding %6.1f dBFS (%3.0f%% of the time)", argv[1],
+              ratio(static_cast<double>(levels.samples), kChannels * kRate),
+              decibels(ratio(levels.sum_squares, levels.samples)),
+              decibels(ratio(levels.sounding_squares, levels.sounding_samples)),
+              100 * ratio(static_cast<double>(levels.sounding_samples), levels.samples));
+  std::printf("  peak %6.1f dBFS  clipped %zu\n", 20 * std::log10(std::max(levels.peak, 1) / double{kFullScale}),
+              levels.clipped);
   return 0;
 }

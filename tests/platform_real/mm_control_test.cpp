@@ -100,7 +100,9 @@ std::string arpeggio_midi() {
 // `count` piano notes `ticks` apart, the first at the start; none of them ends.
 std::string notes(int count, char ticks) {
   std::string events;
-  for (int i = 0; i < count; ++i) events += std::string{i == 0 ? '\0' : ticks, '\x90', static_cast<char>(36 + i % 60), '\x50'};
+  for (int i = 0; i < count; ++i) {
+    events += std::string{i == 0 ? '\0' : ticks, '\x90', static_cast<char>(36 + i % 60), '\x50'};
+  }
   return events;
 }
 
