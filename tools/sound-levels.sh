@@ -4,11 +4,16 @@
 # prints the loudness of each recording, its peak, its samples at full scale and how soon the
 # process ended after Esc. Prints figures; it never passes or fails.
 #
-#   tools/sound-levels.sh [SECONDS]   (60 by default, for each of the three runs)
+#   tools/sound-levels.sh [SECONDS [TUNE]]
+#
+# Each run lasts SECONDS (60 by default) with a playlist of the one TUNE, by default the
+# default tune with the loudest peaks, so that runs compare.
 set -euo pipefail
+seconds=${1:-60}
+tune=${2:+$(realpath -m "$2")}
 cd "$(dirname "$0")/.."
 root=$PWD
-seconds=${1:-60}
+tune=${tune:-$root/build/data/music10.mid}
 
 tools/install-packages.sh test
 cmake -S . -B build >/dev/null
@@ -35,7 +40,8 @@ record() {
   export XDG_CONFIG_HOME=$scratch/$label/config XDG_DATA_HOME=$scratch/$label/data
   export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$scratch/$label.raw
   build/tools/record_install_path "$root/build/data/" >/dev/null
-  printf 'music_on=%s\nsoundfx_on=%s\n' "$2" "$3" >>"$XDG_CONFIG_HOME/Dovrane Quarlyn/settings.ini"
+  printf 'music_on=%s\nsoundfx_on=%s\naudio_files_total=1\naudio_files1=%s\n' "$2" "$3" "$tune" \
+    >>"$XDG_CONFIG_HOME/Dovrane Quarlyn/settings.ini"
   build/src/quarlyn /S 2>/dev/null &
   saver_pid=$!
   sleep "$seconds"
@@ -52,8 +58,8 @@ record() {
   echo "         the process ended $(((ended - pressed) / 1000000)) ms after Esc (target: under 300 ms)"
 }
 
-echo "== the saver's sound over $seconds s of robot play (target: effects clearly below the music," \
-  "peak of the mix -1 dBFS or below, nothing clipped)"
+echo "== the saver's sound over $seconds s of robot play to $(basename "$tune") (target: effects clearly" \
+  "below the music, peak of the mix -1 dBFS or below, nothing clipped)"
 record music 1 0
 record effects 0 1
 record mix 1 1
