@@ -73,8 +73,8 @@ std::string stepped_sine_wave() {
   return wave_file(format_chunk(1, kRate), data);
 }
 
-// A format-1 file at 480 ticks a quarter of the given tracks' events, each track closed by its
-// end-of-track event.
+// A format-1 MIDI file at 480 ticks a quarter: one track for each string of events, each closed
+// by its end-of-track event.
 std::string midi_file(const std::vector<std::string>& tracks) {
   std::string file = "MThd";
   const auto count = static_cast<uint32_t>(tracks.size());
