@@ -7,7 +7,7 @@ run_packages=(
   build-essential cmake pkg-config
   libfltk1.3-dev libx11-dev libxss-dev libjpeg-dev libgif-dev
   xdg-utils
-  libsdl2-mixer-dev timgm6mb-soundfont
+  libsdl2-mixer-dev libasound2-dev libfluidsynth-dev timgm6mb-soundfont
 )
 test_packages=(
   "${run_packages[@]}"

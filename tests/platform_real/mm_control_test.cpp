@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -72,6 +73,20 @@ std::string stepped_sine_wave() {
   return wave_file(format_chunk(1, kRate), data);
 }
 
+// A format-1 MIDI file at 480 ticks a quarter: one track for each string of events, each closed
+// by its end-of-track event.
+std::string midi_file(const std::vector<std::string>& tracks) {
+  std::string file = "MThd";
+  const auto count = static_cast<uint32_t>(tracks.size());
+  for (const auto& [value, bytes] : {std::pair{6U, 4}, {1U, 2}, {count, 2}, {480U, 2}}) put_be(file, value, bytes);
+  for (const std::string& events : tracks) {
+    file += "MTrk";
+    put_be(file, static_cast<uint32_t>(events.size() + 4), 4);
+    file += events + std::string("\x00\xFF\x2F\x00", 4);
+  }
+  return file;
+}
+
 // Four piano quarter notes at 120 beats a minute: two seconds of a rising C major arpeggio.
 std::string arpeggio_midi() {
   std::string track;
@@ -79,12 +94,16 @@ std::string arpeggio_midi() {
     track += std::string{'\x00', '\x90', note, '\x64'};
     track += std::string{'\x83', '\x60', '\x80', note, '\x40'};
   }
-  track += std::string("\x00\xFF\x2F\x00", 4);
-  std::string file = "MThd";
-  for (const auto& [value, count] : {std::pair{6U, 4}, {0U, 2}, {1U, 2}, {480U, 2}}) put_be(file, value, count);
-  file += "MTrk";
-  put_be(file, static_cast<uint32_t>(track.size()), 4);
-  return file + track;
+  return midi_file({track});
+}
+
+// `count` piano notes `ticks` apart, the first at the start; none of them ends.
+std::string notes(int count, char ticks) {
+  std::string events;
+  for (int i = 0; i < count; ++i) {
+    events += std::string{i == 0 ? '\0' : ticks, '\x90', static_cast<char>(36 + i % 60), '\x50'};
+  }
+  return events;
 }
 
 // Sets an environment variable for one test and puts the old value back.
@@ -343,6 +362,39 @@ TEST_F(MMControlTest, OpeningAgainEndsWhatPlayed) {
   EXPECT_EQ(control.Mode(), MMControl::kStopped);
 }
 
+// A million notes at once would keep the synthesizer busy for seconds while it holds the audio
+// thread, which every command waits for; the file check refuses the tune. The bound only tells
+// a hang.
+TEST_F(MMControlTest, ATuneTooDenseToPlayNeverHoldsUpItsCaller) {
+  const std::string path = write_file("dense.mid", midi_file({notes(1000000, 0)}));
+  std::chrono::steady_clock::duration longest{};
+  const auto timed = [&longest](const auto& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+  };
+  MMControl* control = nullptr;
+  timed([&] { control = &open_control("Sequencer", path); });
+  timed([&] { play(*control, 0, 0); });
+  for (int i = 0; i < 60; ++i) {
+    timed([&] { yield_for(5); });
+    timed([&] { control->Mode(); });
+  }
+  timed([&] { control->Command("Stop"); });
+  timed([&] { control->Command("Close"); });
+  EXPECT_LT(longest, std::chrono::seconds(2));
+}
+
+TEST_F(MMControlTest, TheSynthesizerPrintsNothing) {
+  ::testing::internal::CaptureStderr();
+  MMControl& control = open_control("Sequencer", write_file("chord.mid", midi_file({notes(400, 0)})));
+  play(control, 0, 0);  // more notes than it has voices for
+  yield_for(500);
+  control.Command("Close");
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed.find("fluidsynth"), std::string::npos) << printed.substr(0, 500);
+}
+
 class MMControlWithoutDeviceTest : public MMControlTest {
  protected:
   MMControlWithoutDeviceTest() : MMControlTest("nosuchdriver") {}
@@ -363,6 +415,16 @@ TEST_F(MMControlWithoutDeviceTest, EveryCommandWorksSilently) {
     for (const char* command : {"Play", "Stop", "Close", "Open", "Close"}) control->Command(command);
     EXPECT_EQ(control->Mode(), MMControl::kStopped);
   }
+}
+
+TEST_F(MMControlWithoutDeviceTest, OneLineSaysItRunsSilent) {
+  const ScopedEnv alsa("SDL_AUDIODRIVER", "alsa");
+  const ScopedEnv no_card("AUDIODEV", "nosuchpcm");  // fails alike with a sound card or without
+  ::testing::internal::CaptureStderr();
+  open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+  EXPECT_NE(printed.find("running silent"), std::string::npos) << printed;
 }
 
 TEST(MMControlWaveSlice, CutsWholeFramesInTheDeviceFormat) {
@@ -415,6 +477,19 @@ TEST(MMControlSoundFileCheck, MidiLayout) {
   EXPECT_FALSE(sound_bytes_well_formed(changed(11, 0), SoundKind::kMidi));   // no tracks
   EXPECT_FALSE(sound_bytes_well_formed(changed(11, 2), SoundKind::kMidi));   // a track missing
   EXPECT_FALSE(sound_bytes_well_formed(changed(20, 0x7F), SoundKind::kMidi));  // track past the end
+}
+
+TEST(MMControlSoundFileCheck, TunesTooDenseForTheSynthesizerAreRefused) {
+  EXPECT_TRUE(midi_density_bearable(arpeggio_midi()));
+  EXPECT_TRUE(midi_density_bearable(midi_file({notes(500, 0)})));
+  EXPECT_FALSE(midi_density_bearable(midi_file({notes(501, 0)})));
+  EXPECT_FALSE(midi_density_bearable(midi_file({notes(300, 0), notes(300, 0)})));  // tracks sound together
+  EXPECT_FALSE(midi_density_bearable(midi_file({notes(200000, 0)})));
+  EXPECT_TRUE(midi_density_bearable(midi_file({notes(2000, 1)})));  // about 96 in each 100 ms
+  const std::string fastest_tempo("\x00\xFF\x51\x03\x00\x00\x01", 7);
+  EXPECT_FALSE(midi_density_bearable(midi_file({fastest_tempo, notes(2000, 1)})));
+  EXPECT_FALSE(midi_density_bearable(midi_file({notes(500001, 1)})));  // too many events to read
+  EXPECT_FALSE(midi_density_bearable(midi_file({std::string("\x00\x40\x40", 3)})));  // no status
 }
 
 TEST(MMControlSoundFileCheck, WaveLayout) {

@@ -81,26 +81,29 @@ Stereo row_cleared(double seconds) {
   return sound;
 }
 
+// Pieces land every second or so for as long as the saver runs: a short, soft knock that is
+// over in 150 ms, with only a little low thump under it.
 Stereo piece_landed(double seconds) {
   Stereo sound(frames_in(seconds));
   Oscillator low;
   Samples thump =
-      render(0.29, [&](float t) { return low.next(52 + 110 * decay(t, 0.025f)) * rise(t, 0.002f) * decay(t, 0.07f); });
+      render(0.1, [&](float t) { return low.next(75 + 70 * decay(t, 0.015f)) * rise(t, 0.002f) * decay(t, 0.025f); });
   Oscillator mode1;
   Oscillator mode2;
   Oscillator mode3;
-  Samples knock = render(0.15, [&](float t) {
-    float wood = mode1.next(360) * decay(t, 0.03f) + 0.5f * mode2.next(690) * decay(t, 0.017f) +
-                 0.25f * mode3.next(1170) * decay(t, 0.009f);
+  Samples knock = render(0.1, [&](float t) {
+    float wood = mode1.next(420) * decay(t, 0.02f) + 0.5f * mode2.next(810) * decay(t, 0.011f) +
+                 0.25f * mode3.next(1370) * decay(t, 0.006f);
     return wood * rise(t, 0.001f);
   });
   Biquad soft;
-  soft.low_pass(2200, 0.7f);
-  Samples contact = shaped_noise(0.03, 31, soft, [](float t) { return decay(t, 0.004f); });
-  sound.mix(thump, 0, 1.0f, 0);
-  sound.mix(knock, 0.001, 0.45f, -0.1f);
-  sound.mix(contact, 0, 0.35f, 0);
-  add_reverb(sound, 0.55f, 0.6f, 0.1f);
+  soft.low_pass(1800, 0.7f);
+  Samples contact = shaped_noise(0.02, 31, soft, [](float t) { return decay(t, 0.003f); });
+  sound.mix(thump, 0, 0.5f, 0);
+  sound.mix(knock, 0.001, 0.6f, -0.1f);
+  sound.mix(contact, 0, 0.3f, 0);
+  add_reverb(sound, 0.3f, 0.7f, 0.05f);
+  shape_edges(sound, 0, 0.04, 0.15);
   return sound;
 }
 

@@ -7,7 +7,7 @@ namespace quarlyn {
 
 Stereo rotation_click(double seconds);     // a short, soft wooden blip
 Stereo row_cleared(double seconds);        // a rising swoosh with a quick chime on top
-Stereo piece_landed(double seconds);       // a soft knock with a low thump under it
+Stereo piece_landed(double seconds);       // a short, soft knock with a little thump under it
 Stereo four_rows_fanfare(double seconds);  // brass arpeggio into a held chord, with sparkles
 Stereo high_score_tune(double seconds);    // a cheerful four-bar tune with bass, chords and drums
 

@@ -12,14 +12,16 @@ struct Slot {
   double begin_ms;
   double end_ms;
   Stereo (*make)(double seconds);
-  float peak_db;      // effects heard often sit lower than the rewards
+  // Effects sit well below the music, those heard often lowest. The music peaks near -4 dBFS,
+  // so even the rewards at -12 dBFS leave the mix below -1 dBFS.
+  float peak_db;
   double fade_out_s;  // long enough that a cut at the slot's end never clicks
 };
 
 constexpr Slot kSlots[] = {
-    {0, 180, rotation_click, -10, 0.02},     {185, 340, row_cleared, -6, 0.015},
-    {350, 650, piece_landed, -4, 0.03},      {680, 2600, four_rows_fanfare, -3, 0.08},
-    {2700, 9800, high_score_tune, -3, 0.15},
+    {0, 180, rotation_click, -20, 0.02},      {185, 340, row_cleared, -15, 0.015},
+    {350, 650, piece_landed, -20, 0.03},      {680, 2600, four_rows_fanfare, -12, 0.08},
+    {2700, 9800, high_score_tune, -12, 0.15},
 };
 
 constexpr double kBankSeconds = 10.0;

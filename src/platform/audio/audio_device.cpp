@@ -2,10 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace quarlyn {
 namespace {
@@ -14,6 +17,10 @@ constexpr int kFrequency = 44100;
 constexpr int kChannels = 2;
 // About 23 ms at 44100 Hz: short enough for effects, long enough not to starve.
 constexpr int kBufferFrames = 1024;
+// SDL_mixer drives the synthesizer at five times its own default gain, where some tunes clip on
+// their own. Here the loudest tune of the default playlist peaks near -4 dBFS, which leaves the
+// effects room.
+constexpr int kMusicVolume = 80;
 
 // SDL_mixer plays silence when told of a soundfont that is missing, so only one found is named.
 // Debian's General MIDI soundfonts, the small one first: every tune loads its soundfont anew,
@@ -26,6 +33,23 @@ void choose_soundfont() {
       "/usr/share/sounds/sf2/default-GM.sf2",
   });
   if (!soundfont.empty()) Mix_SetSoundFonts(soundfont.c_str());
+}
+
+// The synthesizer would print a line for every voice it cannot place: millions for a tune of
+// dense chords, and the printing alone stalls the audio thread.
+void silence_synthesizer() {
+  for (int level = 0; level < LAST_LOG_LEVEL; ++level) fluid_set_log_function(level, nullptr, nullptr);
+}
+
+// Without a sound card ALSA explains its failure in eight lines; the one line below says what
+// matters to a person.
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+bool open_output() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kBufferFrames) == 0) return true;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return false;
 }
 
 AudioFormat query_format() {
@@ -59,13 +83,17 @@ bool AudioDevice::open() {
   // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and a saver must end
   // when the desktop terminates it.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kBufferFrames) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  silence_synthesizer();
+  snd_lib_error_set_handler(ignore_alsa_error);
+  const bool opened = open_output();
+  snd_lib_error_set_handler(nullptr);
+  if (!opened) {
+    std::fprintf(stderr, "quarlyn: no sound device (%s); running silent\n", SDL_GetError());
     return false;
   }
   format_ = query_format();
   choose_soundfont();
+  Mix_VolumeMusic(kMusicVolume);
   state_ = State::kOpen;
   return true;
 }

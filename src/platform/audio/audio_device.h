@@ -1,10 +1,11 @@
 // The process's one audio output, shared by all multimedia controls of a runtime.
 //
 // Contract:
-// - Nothing touches SDL until the first `open()`, which opens SDL_mixer at 44100 Hz stereo and
-//   points the MIDI synthesizer at the first General MIDI soundfont installed. If that fails (no
-//   sound card, an unknown SDL_AUDIODRIVER), the device stays closed for good: `open()` keeps
-//   returning false and every control stays silent.
+// - Nothing touches SDL until the first `open()`, which opens SDL_mixer at 44100 Hz stereo,
+//   points the MIDI synthesizer at the first General MIDI soundfont installed and turns the
+//   synthesizer's log off. If that fails (no sound card, an unknown SDL_AUDIODRIVER), one line
+//   on stderr says so and the device stays closed for good: `open()` keeps returning false and
+//   every control stays silent.
 // - Every control that plays waves gets a mixing channel of its own, so that controls never cut
 //   each other off.
 // - SDL_mixer has a single music stream: the control that started it last owns it, and a tune

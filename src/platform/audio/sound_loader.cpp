@@ -49,6 +49,7 @@ SoundKind probe_sound_file(const std::string& path) {
 LoadedSound load_sound(const std::string& path, SoundKind kind, std::mutex& music_lock) {
   std::optional<std::vector<char>> bytes = read_regular_file(path, kMaxSoundFileBytes);
   if (!bytes || !sound_bytes_well_formed(std::string_view(bytes->data(), bytes->size()), kind)) return {};
+  if (kind == SoundKind::kMidi && !midi_density_bearable(std::string_view(bytes->data(), bytes->size()))) return {};
   return decode(std::move(*bytes), kind, music_lock);
 }
 

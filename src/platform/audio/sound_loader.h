@@ -4,8 +4,8 @@
 // - `probe_sound_file` judges a file from what is cheap to see, without blocking: a regular
 //   file (never a pipe or a device) within `kMaxSoundFileBytes`, and the kind its signature
 //   announces. Anything else is `SoundKind::kNone`.
-// - `load_sound` reads the whole file the same way, checks its layout (sound_file_check.h) and
-//   only then lets SDL_mixer decode it: a MIDI file into a tune, a wave file into a chunk in the
+// - `load_sound` reads the whole file the same way, checks its layout and, for a tune, that the
+//   synthesizer can keep up with it (sound_file_check.h), and only then lets SDL_mixer decode it: a MIDI file into a tune, a wave file into a chunk in the
 //   device's format. Any failure gives an empty `LoadedSound`. It may run on any thread; tunes
 //   are loaded and freed under `music_lock`, since the synthesizer behind them is shared.
 #pragma once
