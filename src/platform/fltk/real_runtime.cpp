@@ -4,6 +4,9 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 #include <pwd.h>
+
+// X's event-type macro would replace the model's `KeyPress` member; no X event type is used here.
+#undef KeyPress
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +15,8 @@
 
 #include "platform/audio/audio_device.h"
 #include "platform/clock.h"
+#include "platform/controls.h"
+#include "platform/fltk/form_window_fltk.h"
 #include "platform/fltk/message_box.h"
 #include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
@@ -161,7 +166,23 @@ void RealRuntime::message_box(const std::string& prompt, const std::string& titl
 }
 
 void RealRuntime::show_modal(ModalForm& form) {
+  ModalForm* previous = active_form_ != nullptr && active_form_->shown() ? active_form_ : nullptr;
+  active_form_ = &form;
   show_modal_form(form, cursor_hidden(), [this] { present_screen_windows(); });
+  active_form_ = previous;
+  if (previous != nullptr && previous->shown() && previous->Form_Activate) previous->Form_Activate();
+}
+
+void RealRuntime::show_modeless(ModalForm& form) {
+  if (!form.loaded()) {
+    form.mark_loaded();
+    if (form.Form_Load) form.Form_Load();
+    if (!form.loaded()) return;
+  }
+  form.mark_shown();
+  active_form_ = &form;
+  if (!modeless_windows_) modeless_windows_ = std::make_unique<ModelessWindows>();
+  modeless_windows_->show(form, cursor_hidden());
 }
 
 void RealRuntime::end_program() { std::exit(0); }

@@ -38,6 +38,7 @@ namespace quarlyn {
 
 class AudioDevice;
 class FltkScreenWindow;
+class ModelessWindows;
 
 class RealRuntime : public Runtime {
  public:
@@ -70,6 +71,8 @@ class RealRuntime : public Runtime {
   std::unique_ptr<MMControl> create_mm_control() override;
   // See modal_form_fltk.h; screen windows go on presenting while the form is up.
   void show_modal(ModalForm& form) override;
+  // See form_window_fltk.h.
+  void show_modeless(ModalForm& form) override;
   std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
                                                      ScreenWindowHandler& handler) override;
   // Screen windows enrol for their lifetime; see `yield`.
@@ -112,6 +115,8 @@ class RealRuntime : public Runtime {
   std::set<int> tapped_keys_;
   std::vector<FltkScreenWindow*> screen_windows_;
   std::unique_ptr<AudioDevice> audio_device_;  // made at the first control
+  std::unique_ptr<ModelessWindows> modeless_windows_;  // made at the first modeless form
+  ModalForm* active_form_ = nullptr;  // the form last shown or activated again
 };
 
 }  // namespace quarlyn
