@@ -30,6 +30,11 @@ void HScrollBar::scroll_to(int value) {
   if (Change) Change();
 }
 
+void ModalForm::bring_to_front(Control& control) {
+  std::erase(controls, &control);
+  controls.push_back(&control);
+}
+
 void ModalForm::Unload() {
   if (!loaded_) return;
   loaded_ = false;

@@ -133,6 +133,9 @@ class ModalForm : public Form {
   void Unload();
   // Takes the window off the screen; the form stays loaded.
   void Hide() { shown_ = false; }
+  // Draws the control above all others: it moves to the end of `controls`. The window takes
+  // the order the controls have when it is made, after `Form_Load`.
+  void bring_to_front(Control& control);
 
   // Called by the runtimes.
   void mark_loaded() { loaded_ = true; }

@@ -161,8 +161,12 @@ class ControlView {
     Fl_Widget& w = widget();
     w.copy_tooltip(tooltip_.empty() ? nullptr : tooltip_.c_str());
     // FLTK reads a tooltip only when the mouse enters a widget: a new text for the widget under
-    // the mouse is handed over here.
-    if (Fl::belowmouse() == &w && w.tooltip() != nullptr) Fl_Tooltip::enter_area(&w, 0, 0, w.w(), w.h(), w.tooltip());
+    // the mouse is handed over here, the old one taken down first (FLTK would keep showing it
+    // when the new text happens to get the old one's address).
+    if (Fl::belowmouse() == &w) {
+      Fl_Tooltip::exit(nullptr);
+      if (w.tooltip() != nullptr) Fl_Tooltip::enter_area(&w, 0, 0, w.w(), w.h(), w.tooltip());
+    }
   }
 
   Control& control_;

@@ -7,12 +7,12 @@
 //   full-screen window with or without a window manager. A form's `search_name` becomes the
 //   window's icon name (WM_ICON_NAME and _NET_WM_ICON_NAME), which the window search also
 //   matches.
-// - Widgets, in the controls' order (later ones drawn on top): an `Image` draws its picture
-//   stretched smoothly to the control's size; a `Label` draws its text, wrapped at its width,
-//   straight over what lies beneath; a `TextBox` is a one-line input; a `CommandButton` a push
-//   button, drawn as its picture when it has one (pressed: shifted and darkened; focused: a
-//   dotted rectangle); a `CheckBox` a check button; an `HScrollBar` a horizontal scroll bar; a
-//   `Frame` an engraved border with its caption.
+// - Widgets, in the controls' order when the window is made (later ones drawn on top): an
+//   `Image` draws its picture stretched smoothly to the control's size; a `Label` draws its
+//   text, wrapped at its width, straight over what lies beneath; a `TextBox` is a one-line
+//   input; a `CommandButton` a push button, drawn as its picture when it has one (pressed:
+//   shifted and darkened; focused: a dotted rectangle); a `CheckBox` a check button; an
+//   `HScrollBar` a horizontal scroll bar; a `Frame` an engraved border with its caption.
 // - Model to widgets: `sync` takes every change of the model (places, visibility, pictures,
 //   texts, values, tooltips) and redraws only what changed; the window calls it in every wait
 //   of the event loop, so whatever a handler changed is drawn in the same wait. A tooltip that

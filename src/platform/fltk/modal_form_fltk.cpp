@@ -82,12 +82,11 @@ void give_focus_back(Window previous) {
 
 void show_modal_form(ModalForm& form, bool hide_cursor, const std::function<void()>& before_drawing) {
   fl_open_display();
-  FormWindow window(form);
   form.mark_loaded();
   if (form.Form_Load) form.Form_Load();
   if (!form.loaded()) return;
   form.mark_shown();
-  window.sync();
+  FormWindow window(form);
   window.set_modal();
   const Window previous = focused_window();
   window.show();
