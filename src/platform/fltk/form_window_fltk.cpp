@@ -40,6 +40,7 @@ constexpr float kPixelsPerPoint = 96.0f / 72.0f;
 const Fl_Color kButtonFace = fl_rgb_color(0x26, 0x36, 0x62);
 const Fl_Color kButtonPressed = fl_rgb_color(0x3a, 0x5c, 0x9c);
 const Fl_Color kButtonText = fl_rgb_color(0xe6, 0xf8, 0xff);
+constexpr Fl_Fontsize kButtonTextSize = 13;
 
 Fl_Color fl_colour(Pixel pixel) {
   return fl_rgb_color(static_cast<uchar>(pixel >> 16), static_cast<uchar>(pixel >> 8), static_cast<uchar>(pixel));
@@ -315,6 +316,8 @@ class ButtonView final : public Fl_Button, public ControlView {
     down_box(FL_GTK_DOWN_BOX);
     color(kButtonFace, kButtonPressed);
     labelcolor(kButtonText);
+    labelsize(kButtonTextSize);
+    align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
   }
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
@@ -412,7 +415,10 @@ class CheckView final : public Fl_Check_Button, public ControlView {
       labelcolor(colour);
       redraw_with_background(*this);
     }
-    if ((model_.Value != 0) != (value() != 0)) {
+    // Compared with what was last shown, not with the widget: a press in progress shows the
+    // value the release will give, and must not be taken back.
+    if (model_.Value != shown_value_) {
+      shown_value_ = model_.Value;
       value(model_.Value != 0 ? 1 : 0);
       redraw_with_background(*this);
     }
@@ -423,10 +429,12 @@ class CheckView final : public Fl_Check_Button, public ControlView {
     auto& view = static_cast<CheckView&>(*widget);
     if (!view.form().loaded()) return;
     view.model_.Value = view.value() != 0 ? 1 : 0;
+    view.shown_value_ = view.model_.Value;
     if (view.model_.Click) view.model_.Click();
   }
 
   CheckBox& model_;
+  int16_t shown_value_ = -1;
 };
 
 class ScrollView final : public Fl_Scrollbar, public ControlView {
@@ -449,16 +457,23 @@ class ScrollView final : public Fl_Scrollbar, public ControlView {
   void sync_content(bool) override {
     if (minimum() != model_.Min || maximum() != model_.Max) bounds(model_.Min, model_.Max);
     linesize(model_.SmallChange);
-    if (Fl_Slider::value() != model_.Value) Fl_Slider::value(model_.Value);
+    // As for a check box: a drag in progress is not taken back.
+    if (model_.Value != shown_value_) {
+      shown_value_ = model_.Value;
+      Fl_Slider::value(model_.Value);
+    }
   }
 
  private:
   static void moved(Fl_Widget* widget, void*) {
     auto& view = static_cast<ScrollView&>(*widget);
-    if (view.form().loaded()) view.model_.scroll_to(static_cast<int>(std::lround(view.Fl_Slider::value())));
+    if (!view.form().loaded()) return;
+    view.model_.scroll_to(static_cast<int>(std::lround(view.Fl_Slider::value())));
+    view.shown_value_ = view.model_.Value;
   }
 
   HScrollBar& model_;
+  int shown_value_ = -1;
 };
 
 class FrameView final : public Fl_Box, public ControlView {
