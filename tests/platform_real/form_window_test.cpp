@@ -133,6 +133,7 @@ TEST_F(FormWindowTest, ClicksMovesEnterSpaceAndTicksReachTheModel) {
   form_.focus = &button_;
   show_and_activate();
 
+  run_xdotool({"mousemove", "0", "0"});
   run_xdotool({"mousemove", std::to_string(kFormPlace.left + 60), std::to_string(kFormPlace.top + 35)});
   ASSERT_TRUE(yield_until([&] { return !moves.empty(); }));
   EXPECT_EQ(moves.back(), std::make_pair(100.0f, 50.0f)) << "in the picture's own pixels";

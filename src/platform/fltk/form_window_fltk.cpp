@@ -134,6 +134,8 @@ class ControlView {
   bool handle_mouse(int event) {
     if (!form_.loaded()) return false;
     switch (event) {
+      // Entering is a move too: the pointer may jump onto the control in one step.
+      case FL_ENTER:
       case FL_MOVE:
       case FL_DRAG:
         if (control_.MouseMove) {
@@ -142,7 +144,7 @@ class ControlView {
           mouse_units(x, y);
           control_.MouseMove(mouse_buttons(), shift_state(), x, y);
         }
-        return event == FL_MOVE;
+        return event != FL_DRAG;
       case FL_PUSH:
         return static_cast<bool>(control_.Click);
       case FL_RELEASE:
@@ -322,7 +324,7 @@ class ButtonView final : public Fl_Button, public ControlView {
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
     if (!form().loaded()) return event == FL_KEYBOARD ? 1 : Fl_Button::handle(event);
-    if (event == FL_MOVE || event == FL_DRAG) handle_mouse(event);
+    if (event == FL_ENTER || event == FL_MOVE || event == FL_DRAG) handle_mouse(event);
     if (event == FL_KEYBOARD && Fl::focus() == this && pressing_key()) {
       press();
       return 1;
@@ -402,7 +404,7 @@ class CheckView final : public Fl_Check_Button, public ControlView {
   }
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
-    if (event == FL_MOVE || event == FL_DRAG) handle_mouse(event);
+    if (event == FL_ENTER || event == FL_MOVE || event == FL_DRAG) handle_mouse(event);
     return Fl_Check_Button::handle(event);
   }
 
@@ -449,7 +451,7 @@ class ScrollView final : public Fl_Scrollbar, public ControlView {
   }
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
-    if (event == FL_MOVE) handle_mouse(event);
+    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
     return Fl_Scrollbar::handle(event);
   }
 

@@ -19,7 +19,8 @@
 //   changes while the mouse is over its widget is shown anew (after FLTK's hover delay, so a
 //   mouse that keeps moving sees the tip once it rests).
 // - Widgets to model: a click (press and release over the widget) calls `Click`; mouse motion
-//   calls `MouseMove` with the position in the control's units (an image's picture pixels).
+//   over a widget, entering it included, calls `MouseMove` with the position in the control's
+//   units (an image's picture pixels).
 //   Every key typed into a text box goes to its `KeyPress` first (Enter 13, Backspace 8; Tab
 //   only moves the focus); if that unloaded the form the key goes no further, otherwise the box
 //   edits as usual and the text is copied into the model at once. Enter and Space press the
