@@ -190,8 +190,8 @@ void frm_configuration::Image9_MouseMove(int, int, float x, float y) {
   if (last_tip_x == x && last_tip_y == y) return;
   last_tip_x = x;
   last_tip_y = y;
-  const int tip = static_cast<int>(std::floor(tip_count * runtime_.rnd() + 1));
-  Image9.ToolTipText = tips[static_cast<size_t>(std::clamp(tip, 1, static_cast<int>(tip_count)))];
+  const auto tip = static_cast<size_t>(std::floor(tip_count * runtime_.rnd() + 1));
+  Image9.ToolTipText = tips[tip];
 }
 
 void frm_configuration::Timer1_Timer() {

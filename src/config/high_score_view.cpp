@@ -1,5 +1,6 @@
 #include "config/high_score_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/configuration_window.h"
 #include "config/high_score_view.h"
 #include "config/options_dialog.h"
 #include "platform/test/test_runtime.h"
@@ -105,6 +106,44 @@ TEST_F(InfoDialogsTest, TheOptionsDialogWritesWholeNumbersBackAndItsBarEndsAtFor
   EXPECT_EQ(settings.frame_rate, 40);
   EXPECT_EQ(settings.music_on, "1");
   EXPECT_EQ(settings.soundfx_on, "0");
+}
+
+// The compiled-in pictures are drawn at the sizes of the controls that show them.
+TEST_F(InfoDialogsTest, EveryWindowPictureFitsItsControlExactly) {
+  RunFlags flags;
+  frm_configuration configuration(rt, settings, flags);
+  frm_about about(rt);
+  frm_help help(rt, settings);
+  frm_welcome welcome(rt, settings);
+  frm_options options(rt, settings);
+  for (ModalForm* form : std::initializer_list<ModalForm*>{&configuration, &about, &help, &welcome, &options}) {
+    int pictures = 0;
+    for (Control* control : form->controls) {
+      const Surface* picture = nullptr;
+      if (auto* image = dynamic_cast<Image*>(control)) picture = image->picture.empty() ? nullptr : &image->picture;
+      if (auto* button = dynamic_cast<CommandButton*>(control)) picture = button->caption.empty() ? &button->picture : nullptr;
+      if (picture == nullptr) continue;
+      ++pictures;
+      EXPECT_EQ(picture->width(), control->bounds.width) << form->caption;
+      EXPECT_EQ(picture->height(), control->bounds.height) << form->caption;
+    }
+    EXPECT_GT(pictures, 0) << form->caption;
+  }
+  // The game types get their pictures when the window loads, from the two held for each.
+  frm_configuration& c = configuration;
+  const std::array<std::array<const Image*, 3>, 7> held = {{{&c.Image2, &c.Image10, &c.Image11},
+                                                           {&c.Image3, &c.Image12, &c.Image13},
+                                                           {&c.Image4, &c.Image14, &c.Image15},
+                                                           {&c.Image5, &c.Image16, &c.Image17},
+                                                           {&c.Image6, &c.Image18, &c.Image19},
+                                                           {&c.Image7, &c.Image20, &c.Image21},
+                                                           {&c.Image8, &c.Image22, &c.Image23}}};
+  for (const auto& [shown, unselected, selected] : held) {
+    for (const Image* holder : {unselected, selected}) {
+      EXPECT_EQ(holder->picture.width(), shown->bounds.width);
+      EXPECT_EQ(holder->picture.height(), shown->bounds.height);
+    }
+  }
 }
 
 TEST(HighScoreView, TheFortyLineGameShowsTimesAndEmptyPlaces) {
