@@ -1,6 +1,7 @@
 // Picks the real runtime and hands over to the program's entry.
 #include <memory>
 
+#include "config/configuration_window.h"
 #include "platform/fltk/real_runtime.h"
 #include "platform/settings_store.h"
 #include "saver/saver_window.h"
@@ -14,9 +15,13 @@ int main(int argc, char** argv) {
   RunFlags flags;
   const SettingsRetry settings_retry(runtime);
   std::unique_ptr<frm_screensaver> saver_window;
+  std::unique_ptr<frm_configuration> configuration_window;
   ModeWindows windows{
-      // The configuration window is not built yet: that mode ends as soon as it would show.
-      .show_configuration = [] {},
+      .show_configuration =
+          [&] {
+            configuration_window = std::make_unique<frm_configuration>(runtime, *settings, flags);
+            runtime.show_modeless(*configuration_window);
+          },
       .show_saver =
           [&] {
             saver_window = std::make_unique<frm_screensaver>(runtime, *settings, flags);

@@ -82,8 +82,11 @@ class Runtime {
   // A new multimedia control (see mm_control.h).
   virtual std::unique_ptr<MMControl> create_mm_control() = 0;
   // Shows `form` modally: its load and activation run, then events are handled until the form
-  // unloads itself (see controls.h).
+  // unloads itself (see controls.h). The form that was active before is activated again.
   virtual void show_modal(ModalForm& form) = 0;
+  // Shows `form` modeless and returns at once: its load runs first if it is not loaded, then
+  // the window is shown and activated. The program's events keep it in step until it unloads.
+  virtual void show_modeless(ModalForm& form) = 0;
 
   // A new full-screen window with this caption, reporting to `handler` (see screen_window.h).
   virtual std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,

@@ -1,14 +1,18 @@
-// Writes the game's default pictures as 24-bit BMP files into a folder.
+// Writes the game's default pictures, or the configuration windows' pictures, as 24-bit BMP
+// files into a folder.
 //
 //   make_pictures OUTPUT_FOLDER
+//   make_pictures --window-art OUTPUT_FOLDER REGULAR_FONT BOLD_FONT
 #include <cstdio>
 #include <filesystem>
 #include <future>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "pictures.h"
 #include "platform/picture_files.h"
+#include "window_art.h"
 
 namespace {
 
@@ -38,11 +42,24 @@ constexpr PictureFile kPictures[] = {
     {"hiscore.bmp", quarlyn::make_hiscore},
 };
 
+int window_art(char** argv) {
+  std::error_code error;
+  std::filesystem::create_directories(argv[2], error);
+  try {
+    if (quarlyn::write_window_art(argv[2], argv[3], argv[4])) return 0;
+    std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[2]);
+  } catch (const std::runtime_error& failure) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], failure.what());
+  }
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--window-art") return window_art(argv);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER | --window-art OUTPUT_FOLDER REGULAR_FONT BOLD_FONT\n", argv[0]);
     return 2;
   }
   std::error_code error;

@@ -4,6 +4,9 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 #include <pwd.h>
+
+// X's event-type macro would replace the model's `KeyPress` member; no X event type is used here.
+#undef KeyPress
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,7 +16,9 @@
 
 #include "platform/audio/audio_device.h"
 #include "platform/clock.h"
+#include "platform/controls.h"
 #include "platform/fltk/desktop_wallpaper.h"
+#include "platform/fltk/form_window_fltk.h"
 #include "platform/fltk/message_box.h"
 #include "platform/fltk/modal_form_fltk.h"
 #include "platform/fltk/screen_window_fltk.h"
@@ -177,7 +182,23 @@ void RealRuntime::message_box(const std::string& prompt, const std::string& titl
 }
 
 void RealRuntime::show_modal(ModalForm& form) {
+  ModalForm* previous = active_form_ != nullptr && active_form_->shown() ? active_form_ : nullptr;
+  active_form_ = &form;
   show_modal_form(form, cursor_hidden(), [this] { present_screen_windows(); });
+  active_form_ = previous;
+  if (previous != nullptr && previous->shown() && previous->Form_Activate) previous->Form_Activate();
+}
+
+void RealRuntime::show_modeless(ModalForm& form) {
+  if (!form.loaded()) {
+    form.mark_loaded();
+    if (form.Form_Load) form.Form_Load();
+    if (!form.loaded()) return;
+  }
+  form.mark_shown();
+  active_form_ = &form;
+  if (!modeless_windows_) modeless_windows_ = std::make_unique<ModelessWindows>();
+  modeless_windows_->show(form, cursor_hidden());
 }
 
 void RealRuntime::end_program() { std::exit(0); }
@@ -234,7 +255,7 @@ void RealRuntime::hold_off_screen_saver(bool hold) {
 void RealRuntime::set_desktop_background(const std::string& path) {
   const std::optional<Surface> picture = load_picture(path);
   if (!picture) return;
-  fl_open_display();
+  open_x_display();
   set_root_background(fl_display, *picture);
   if (const pid_t setter = start_desktop_wallpaper_setting(path); setter != 0) opener_.collect_later(setter);
 }
@@ -263,7 +284,7 @@ int RealRuntime::screen_height() { return first_screen_size().height; }
 double RealRuntime::twips_per_pixel_y() {
   constexpr double kTwipsPerInch = 1440;
   constexpr double kUsualDotsPerInch = 96;
-  fl_open_display();
+  open_x_display();
   float horizontal = 0;
   float vertical = 0;
   Fl::screen_dpi(horizontal, vertical, 0);
@@ -271,14 +292,14 @@ double RealRuntime::twips_per_pixel_y() {
 }
 
 Surface RealRuntime::screen_image() {
-  fl_open_display();
+  open_x_display();
   present_screen_windows();
   Fl::flush();
   return read_root_window(fl_display);
 }
 
 void RealRuntime::set_cursor_pos(int x, int y) {
-  fl_open_display();
+  open_x_display();
   move_pointer(fl_display, x, y);
 }
 

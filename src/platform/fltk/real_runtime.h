@@ -43,6 +43,7 @@ namespace quarlyn {
 
 class AudioDevice;
 class FltkScreenWindow;
+class ModelessWindows;
 
 class RealRuntime : public Runtime {
  public:
@@ -79,6 +80,8 @@ class RealRuntime : public Runtime {
   std::unique_ptr<MMControl> create_mm_control() override;
   // See modal_form_fltk.h; screen windows go on presenting while the form is up.
   void show_modal(ModalForm& form) override;
+  // See form_window_fltk.h.
+  void show_modeless(ModalForm& form) override;
   std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
                                                      ScreenWindowHandler& handler) override;
   // Screen windows enrol for their lifetime; see `yield`.
@@ -126,6 +129,8 @@ class RealRuntime : public Runtime {
   bool frame_polled_ = false;        // a poll came since the last key_poll_done
   std::vector<FltkScreenWindow*> screen_windows_;
   std::unique_ptr<AudioDevice> audio_device_;  // made at the first control
+  std::unique_ptr<ModelessWindows> modeless_windows_;  // made at the first modeless form
+  ModalForm* active_form_ = nullptr;  // the form last shown or activated again
 };
 
 }  // namespace quarlyn

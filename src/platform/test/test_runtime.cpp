@@ -150,11 +150,28 @@ std::unique_ptr<MMControl> TestRuntime::create_mm_control() {
 
 void TestRuntime::show_modal(ModalForm& form) {
   modal_forms.push_back(form.caption);
+  ModalForm* previous = active_form != nullptr && active_form->shown() ? active_form : nullptr;
   form.mark_loaded();
   if (form.Form_Load) form.Form_Load();
+  if (!form.loaded()) return;
+  form.mark_shown();
+  active_form = &form;
   if (form.Form_Activate) form.Form_Activate();
   if (on_modal && form.loaded()) on_modal(form);
   if (form.loaded()) throw std::logic_error("a modal form was left open");
+  active_form = previous;
+  if (previous != nullptr && previous->shown() && previous->Form_Activate) previous->Form_Activate();
+}
+
+void TestRuntime::show_modeless(ModalForm& form) {
+  if (!form.loaded()) {
+    form.mark_loaded();
+    if (form.Form_Load) form.Form_Load();
+    if (!form.loaded()) return;
+  }
+  form.mark_shown();
+  active_form = &form;
+  if (form.Form_Activate) form.Form_Activate();
 }
 
 std::unique_ptr<ScreenWindow> TestRuntime::create_screen_window(const std::string& caption,

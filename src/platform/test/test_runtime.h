@@ -75,8 +75,11 @@ class TestRuntime : public Runtime {
                     int show) override;
   SettingsStore& settings_store() override { return store_; }
   std::unique_ptr<MMControl> create_mm_control() override;
-  // Shows the form: load, activation, then `on_modal`, which must unload it.
+  // Shows the form: load, activation, then `on_modal`, which must unload it; then the form
+  // that was active before is activated again.
   void show_modal(ModalForm& form) override;
+  // Load (the first time), shown, activation; nothing waits.
+  void show_modeless(ModalForm& form) override;
   std::unique_ptr<ScreenWindow> create_screen_window(const std::string& caption,
                                                      ScreenWindowHandler& handler) override;
   double rnd() override;
@@ -120,6 +123,7 @@ class TestRuntime : public Runtime {
   std::vector<class TestMMControl*> mm_controls;  // every control created, in order
   std::vector<std::string> modal_forms;          // the captions of the forms shown modally
   std::vector<std::string> instance_claims;      // the names claimed, in order
+  ModalForm* active_form = nullptr;              // the form last activated, while it is shown
   int cursor_count = 0;
   int randomize_calls = 0;
   int key_polls_done = 0;

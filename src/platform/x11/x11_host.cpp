@@ -63,14 +63,18 @@ bool property_is(Display* display, Window window, Atom property, Atom type, cons
 
 struct CaptionAtoms {
   Atom net_wm_name;
+  Atom net_wm_icon_name;
   Atom utf8_string;
 };
 
 // WM_NAME may be STRING, UTF8_STRING or COMPOUND_TEXT; FLTK stores UTF-8 bytes under STRING,
-// so the bytes are compared whatever the type says.
+// so the bytes are compared whatever the type says. The icon name counts too: a window whose
+// caption says something else can still be found by the name it gives there.
 bool has_caption(Display* display, Window window, const CaptionAtoms& atoms, const std::string& caption) {
   return property_is(display, window, atoms.net_wm_name, atoms.utf8_string, caption) ||
-         property_is(display, window, XA_WM_NAME, AnyPropertyType, caption);
+         property_is(display, window, XA_WM_NAME, AnyPropertyType, caption) ||
+         property_is(display, window, atoms.net_wm_icon_name, atoms.utf8_string, caption) ||
+         property_is(display, window, XA_WM_ICON_NAME, AnyPropertyType, caption);
 }
 
 bool tree_has_caption(Display* display, Window root, const CaptionAtoms& atoms, const std::string& caption) {
@@ -86,7 +90,8 @@ bool tree_has_caption(Display* display, Window root, const CaptionAtoms& atoms, 
 }  // namespace
 
 bool window_captioned(Display* display, const std::string& caption) {
-  const CaptionAtoms atoms{XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "UTF8_STRING", False)};
+  const CaptionAtoms atoms{XInternAtom(display, "_NET_WM_NAME", False), XInternAtom(display, "_NET_WM_ICON_NAME", False),
+                           XInternAtom(display, "UTF8_STRING", False)};
   SilencedErrors silenced(display);
   for (int screen = 0; screen < ScreenCount(display); ++screen) {
     if (tree_has_caption(display, RootWindow(display, screen), atoms, caption)) return true;

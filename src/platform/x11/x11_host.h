@@ -4,7 +4,7 @@
 // - `window_captioned` looks at every top-level window of every screen, and at the children of
 //   each one (a reparenting window manager puts the client window one level down), and is true
 //   when one of them carries exactly `caption` as its _NET_WM_NAME (UTF8_STRING) or its
-//   WM_NAME. Windows of any client count, this one included. Windows that vanish during the
+//   WM_NAME, or as its icon name (_NET_WM_ICON_NAME or WM_ICON_NAME). Windows of any client count, this one included. Windows that vanish during the
 //   search are skipped quietly.
 // - `claim_selection` makes this connection the owner of the selection `name`, unless another
 //   client owns it: the test and the taking are one step under a server grab, so of clients that

@@ -1,0 +1,154 @@
+// Modeless forms and the controls' widgets against a real X server (Xvfb, no window manager),
+// driven by xdotool like a person.
+#include "platform/fltk/real_runtime.h"
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+// Xlib's event-type macro would replace the text box's `KeyPress` member.
+#undef KeyPress
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/controls.h"
+#include "platform/settings_store.h"
+#include "platform/timer.h"
+#include "platform_real/x_test_support.h"
+
+namespace quarlyn {
+namespace {
+
+using testing::run_xdotool;
+
+constexpr Rect kFormPlace{100, 120, 300, 200};
+
+// What a window manager sends when the close button is pressed.
+void request_close(Display* display, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+}
+
+class FormWindowTest : public ::testing::Test {
+ protected:
+  FormWindowTest() {
+    form_.caption = "Form test " + std::to_string(getpid());
+    form_.search_name = "Form search " + std::to_string(getpid());
+    form_.move(kFormPlace);
+    picture_.bounds = {10, 10, 100, 50};
+    picture_.picture = Surface(200, 100, rgb(0x30, 0x60, 0x90));
+    button_.bounds = {150, 10, 100, 30};
+    button_.caption = "Press";
+    check_.bounds = {150, 60, 140, 24};
+    check_.Caption = "Tick";
+    form_.controls = {&picture_, &button_, &check_};
+    form_.Form_Activate = [this] { ++activations_; };
+    form_.Form_Unload = [this] { ++unloads_; };
+  }
+  ~FormWindowTest() override {
+    if (form_.loaded()) form_.Unload();
+    runtime_.yield();
+    if (other_ != nullptr) XCloseDisplay(other_);
+  }
+
+  bool yield_until(const std::function<bool()>& done) {
+    const int32_t deadline = clock_add(runtime_.time_get_time(), 3000);
+    while (!done()) {
+      if (clock_reached(runtime_.time_get_time(), deadline)) return false;
+      runtime_.yield_until(clock_add(runtime_.time_get_time(), 20));
+    }
+    return true;
+  }
+  void show_and_activate() {
+    runtime_.show_modeless(form_);
+    ASSERT_TRUE(yield_until([&] { return activations_ > 0; }));
+  }
+  void xdotool_click(int x, int y) {
+    run_xdotool({"mousemove", std::to_string(kFormPlace.left + x), std::to_string(kFormPlace.top + y)});
+    run_xdotool({"click", "1"});
+  }
+
+  std::string program_ = "quarlyn";
+  char* argv_[1] = {program_.data()};
+  SettingsStore store_{"/nonexistent/quarlyn/settings.ini", "Config"};
+  RealRuntime runtime_{1, argv_, "Quarlyn Test", store_};
+  Display* other_ = XOpenDisplay(nullptr);
+  ModalForm form_;
+  Image picture_;
+  CommandButton button_;
+  CheckBox check_;
+  int activations_ = 0;
+  int unloads_ = 0;
+};
+
+TEST_F(FormWindowTest, AModelessFormHidesShowsAgainIsActivatedEachTimeAndItsCloseBoxUnloadsIt) {
+  ASSERT_NE(other_, nullptr);
+  show_and_activate();
+  EXPECT_TRUE(runtime_.window_exists(form_.caption));
+  EXPECT_TRUE(runtime_.window_exists(form_.search_name)) << "found by its second name";
+  form_.Hide();
+  EXPECT_TRUE(yield_until([] { return Fl::first_window() == nullptr; }));
+  runtime_.show_modeless(form_);
+  ASSERT_TRUE(yield_until([&] { return activations_ == 2; }));
+
+  ModalForm dialog;
+  dialog.caption = "Dialog test";
+  dialog.move({150, 150, 100, 80});
+  Timer closer(runtime_);
+  closer.on_timer = [&] { dialog.Unload(); };
+  closer.set_interval(300);
+  closer.set_enabled(true);
+  runtime_.show_modal(dialog);
+  closer.set_enabled(false);
+  EXPECT_EQ(activations_, 3) << "activated again when the modal form closed";
+
+  request_close(other_, fl_xid(Fl::first_window()));
+  EXPECT_TRUE(yield_until([&] { return !form_.loaded() && Fl::first_window() == nullptr; }));
+  EXPECT_EQ(unloads_, 1);
+}
+
+TEST_F(FormWindowTest, ClicksMovesEnterSpaceAndTicksReachTheModel) {
+  std::vector<std::pair<float, float>> moves;
+  int picture_clicks = 0;
+  int presses = 0;
+  int ticks = 0;
+  picture_.MouseMove = [&](int, int, float x, float y) { moves.emplace_back(x, y); };
+  picture_.Click = [&] { ++picture_clicks; };
+  button_.Click = [&] { ++presses; };
+  check_.Click = [&] { ++ticks; };
+  form_.focus = &button_;
+  show_and_activate();
+
+  run_xdotool({"mousemove", "0", "0"});
+  run_xdotool({"mousemove", std::to_string(kFormPlace.left + 60), std::to_string(kFormPlace.top + 35)});
+  ASSERT_TRUE(yield_until([&] { return !moves.empty(); }));
+  EXPECT_EQ(moves.back(), std::make_pair(100.0f, 50.0f)) << "in the picture's own pixels";
+  xdotool_click(60, 35);
+  EXPECT_TRUE(yield_until([&] { return picture_clicks == 1; }));
+
+  run_xdotool({"key", "Return"});
+  EXPECT_TRUE(yield_until([&] { return presses == 1; })) << "Enter presses the focused button";
+  run_xdotool({"key", "space"});
+  EXPECT_TRUE(yield_until([&] { return presses == 2; })) << "so does Space";
+
+  xdotool_click(160, 72);
+  EXPECT_TRUE(yield_until([&] { return ticks == 1; }));
+  EXPECT_EQ(check_.Value, 1);
+}
+
+}  // namespace
+}  // namespace quarlyn
