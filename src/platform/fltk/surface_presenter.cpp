@@ -142,18 +142,10 @@ struct SurfacePresenter::State {
       XSync(fl_display, False);
       shmdt(segment.shmaddr);
       segment = {};
-      in_flight = false;
     }
     forget_image();
     copy.clear();
     width = height = 0;
-  }
-
-  // The server reads shared memory while it handles the request; wait for it before writing.
-  void settle() {
-    if (!in_flight) return;
-    XSync(fl_display, False);
-    in_flight = false;
   }
 
   Pixel* row(int y) {
@@ -167,7 +159,6 @@ struct SurfacePresenter::State {
   std::vector<Pixel> copy;
   XImage* image = nullptr;
   XShmSegmentInfo segment{};
-  bool in_flight = false;
 };
 
 SurfacePresenter::SurfacePresenter() : state_(std::make_unique<State>()) {}
@@ -179,7 +170,6 @@ SurfacePresenter::Path SurfacePresenter::path() const { return state_->path; }
 void SurfacePresenter::reset(const Surface& surface) {
   State& s = *state_;
   s.decide();
-  s.settle();
   s.size_to(surface.width(), surface.height());
   for (int y = 0; y < s.height; ++y) std::memcpy(s.row(y), surface.row(y), sizeof(Pixel) * s.width);
 }
@@ -196,7 +186,6 @@ bool SurfacePresenter::update(const Surface& surface, const Rect& area) {
     const Pixel* source = surface.row(y) + area.left;
     Pixel* kept = s.row(y) + area.left;
     if (std::memcmp(source, kept, bytes) == 0) continue;
-    if (!differed) s.settle();
     differed = true;
     std::memcpy(kept, source, bytes);
   }
@@ -208,7 +197,6 @@ void SurfacePresenter::send(const Surface& surface, const Rect& area, int x, int
   switch (s.path) {
     case Path::kSharedMemory:
       XShmPutImage(fl_display, fl_window, fl_gc, s.image, area.left, area.top, x, y, area.width, area.height, False);
-      s.in_flight = true;
       return;
     case Path::kPutImage:
       // The surface's rows are read where they stand; the image only describes them.

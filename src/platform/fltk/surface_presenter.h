@@ -12,8 +12,10 @@
 //   with the server (MIT-SHM) when the server is local and offers it, otherwise with XPutImage
 //   over the surface's rows. Any other visual gets them converted by fl_draw_image. Setting
 //   QUARLYN_NO_SHM in the environment keeps shared memory out.
-// - Shared memory the server may still be reading is not written: the first `update` or
-//   `reset` after a send waits for the server to catch up.
+// - Sends through shared memory are not waited for. The copy only ever moves towards the
+//   surface, and every area an update writes is sent after the write, so a server that reads
+//   the memory late shows newer pixels early but always ends on what was last sent; waiting
+//   would cost a round trip, and memory, at every frame.
 #pragma once
 
 #include <memory>
