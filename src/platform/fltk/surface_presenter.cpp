@@ -55,6 +55,20 @@ bool local_connection(Display* display) {
          address.ss_family == AF_UNIX;
 }
 
+// One channel of 8 bits placed where `mask` keeps it, cut (or widened) to the mask's bits: the
+// same colour on every frame and wherever it is drawn, as dithering would not be.
+unsigned long place_channel(Pixel value, unsigned long mask) {
+  if (mask == 0) return 0;
+  const int bits = std::popcount(mask);
+  const unsigned long scaled = bits <= 8 ? value >> (8 - bits) : static_cast<unsigned long>(value) << (bits - 8);
+  return scaled << std::countr_zero(mask);
+}
+
+unsigned long visual_pixel(Pixel pixel, const XVisualInfo& visual) {
+  return place_channel((pixel >> 16) & 0xFF, visual.red_mask) | place_channel((pixel >> 8) & 0xFF, visual.green_mask) |
+         place_channel(pixel & 0xFF, visual.blue_mask);
+}
+
 // 0x00RRGGBB words are B, G, R, 0 in memory on little-endian machines, so each row is rewritten
 // as the R, G, B bytes fl_draw_image reads.
 struct ConvertedArea {
@@ -80,7 +94,7 @@ struct SurfacePresenter::State {
 
   void decide() {
     if (path != Path::kUndecided) return;
-    path = Path::kConverted;
+    path = fl_visual->c_class == TrueColor ? Path::kConverted : Path::kDrawImage;
     if (!surface_layout_matches(fl_display, *fl_visual)) return;
     path = Path::kPutImage;
     if (std::getenv("QUARLYN_NO_SHM") == nullptr && local_connection(fl_display) && XShmQueryExtension(fl_display)) {
@@ -98,6 +112,11 @@ struct SurfacePresenter::State {
     if (path == Path::kPutImage) {
       image = XCreateImage(fl_display, fl_visual->visual, fl_visual->depth, ZPixmap, 0, nullptr, width, height, 32,
                            width * 4);
+    }
+    if (path == Path::kConverted) {
+      image = XCreateImage(fl_display, fl_visual->visual, fl_visual->depth, ZPixmap, 0, nullptr, width, height, 32, 0);
+      converted.assign(static_cast<size_t>(image->bytes_per_line) * height, 0);
+      image->data = converted.data();
     }
     if (path != Path::kSharedMemory) copy.assign(static_cast<size_t>(width) * height, 0);
   }
@@ -145,6 +164,7 @@ struct SurfacePresenter::State {
     }
     forget_image();
     copy.clear();
+    converted.clear();
     width = height = 0;
   }
 
@@ -157,6 +177,8 @@ struct SurfacePresenter::State {
   int width = 0;
   int height = 0;
   std::vector<Pixel> copy;
+  // The visual's own pixels, for a TrueColor visual of another layout.
+  std::vector<char> converted;
   XImage* image = nullptr;
   XShmSegmentInfo segment{};
 };
@@ -204,8 +226,17 @@ void SurfacePresenter::send(const Surface& surface, const Rect& area, int x, int
       XPutImage(fl_display, fl_window, fl_gc, s.image, area.left, area.top, x, y, area.width, area.height);
       s.image->data = nullptr;
       return;
+    case Path::kConverted:
+      for (int row = area.top; row < area.top + area.height; ++row) {
+        const Pixel* pixels = surface.row(row);
+        for (int column = area.left; column < area.left + area.width; ++column) {
+          XPutPixel(s.image, column, row, visual_pixel(pixels[column], *fl_visual));
+        }
+      }
+      XPutImage(fl_display, fl_window, fl_gc, s.image, area.left, area.top, x, y, area.width, area.height);
+      return;
     case Path::kUndecided:
-    case Path::kConverted: {
+    case Path::kDrawImage: {
       ConvertedArea converted{&surface, area.left, area.top};
       fl_draw_image(convert_row, &converted, x, y, area.width, area.height, 3);
       return;

@@ -10,8 +10,9 @@
 // - On a TrueColor visual whose pixels are 32-bit 0x00RRGGBB in this machine's byte order (the
 //   surfaces' own layout), pixels go to the server as they are: from the copy in memory shared
 //   with the server (MIT-SHM) when the server is local and offers it, otherwise with XPutImage
-//   over the surface's rows. Any other visual gets them converted by fl_draw_image. Setting
-//   QUARLYN_NO_SHM in the environment keeps shared memory out.
+//   over the surface's rows. Another TrueColor visual (16 bits) gets each channel cut to the
+//   visual's bits, the same on every draw; any other visual gets them converted by
+//   fl_draw_image. Setting QUARLYN_NO_SHM in the environment keeps shared memory out.
 // - Sends through shared memory are not waited for. The copy only ever moves towards the
 //   surface, and every area an update writes is sent after the write, so a server that reads
 //   the memory late shows newer pixels early but always ends on what was last sent; waiting
@@ -36,7 +37,7 @@ class SurfacePresenter {
   void send(const Surface& surface, const Rect& area, int x, int y);
 
   // How pixels reach the server, for tests and figures.
-  enum class Path { kUndecided, kSharedMemory, kPutImage, kConverted };
+  enum class Path { kUndecided, kSharedMemory, kPutImage, kConverted, kDrawImage };
   Path path() const;
 
  private:
