@@ -1,92 +1,94 @@
 #!/usr/bin/env bash
-# Measures the real saver in a private Xvfb: processor use, memory and the intervals between
-# the frames it presents, the frame periods over a few minutes of play while tunes change,
-# beside the cost of one frame's work on the test runtime. Prints
-# figures and the targets they are read against; it never passes or fails.
+# Measures the real saver in a private Xvfb at 1024x768, side by side in one run: quiet (music
+# and effects off), with the default music, and the floor (a bare FLTK window moving a square
+# 50 times a second). For each: processor use of the program and of the X server, memory, the
+# loop period and allocations per frame; then the cost of one frame's work on the test runtime.
+# Prints figures and the targets they are read against; it never passes or fails.
+#
+#   tools/bench-saver.sh [SECONDS]   (measured seconds per column, after a warm-up; default 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 warm_up=3
-seconds=20
+seconds=${1:-20}
 
 tools/install-packages.sh test
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build -j4 --target saver_timing floor_window quarlyn_bench record_install_path program_folder >/dev/null
 
 display=90
 while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
-saver_pid=
+program_pid=
 scratch=$(mktemp -d)
 cleanup() {
-  if [[ -n $saver_pid ]]; then kill "$saver_pid" 2>/dev/null || true; fi
+  if [[ -n $program_pid ]]; then kill "$program_pid" 2>/dev/null || true; fi
   kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-export DISPLAY=":$display"
+export DISPLAY=":$display" SDL_AUDIODRIVER=dummy
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-# The benchmark never touches the user's own settings.
-export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data SDL_AUDIODRIVER=dummy
-build/tools/record_install_path "$root/build/data/" >/dev/null
 
 # utime + stime in clock ticks; the name field may hold spaces, so fields count from its ')'.
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 memory_mib() { awk -v key="$2:" '$1 == key { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 now() { date +%s.%N; }
+percent() { awk -v ticks="$1" -v hz="$(getconf CLK_TCK)" -v t="$2" 'BEGIN { printf "%.2f", 100 * ticks / hz / t }'; }
 
-build/src/quarlyn /S &
-saver_pid=$!
-sleep "$warm_up"
-if ! kill -0 "$saver_pid" 2>/dev/null; then
-  echo "the saver ended during the warm-up; nothing to measure"
-else
-  build/tests/frame_monitor StakkoSaver "$seconds" >"$scratch/frames.txt" 2>&1 &
-  monitor_pid=$!
-  ticks_start=$(cpu_ticks "$saver_pid")
-  time_start=$(now)
+# A settings store of its own for each column; the benchmark never touches the user's settings.
+settings() {  # settings NAME [KEY=VALUE...]
+  export XDG_CONFIG_HOME=$scratch/$1/config XDG_DATA_HOME=$scratch/$1/data
+  shift
+  build/tools/record_install_path "$root/build/data/" >/dev/null
+  local key
+  for key in "$@"; do printf '%s\n' "$key" >>"$XDG_CONFIG_HOME/Dovrane Quarlyn/settings.ini"; done
+}
+
+# measure NAME COMMAND...: runs the command (which ends by itself after the measurement) and
+# writes NAME.saver, NAME.server, NAME.rss and NAME.out in the scratch folder.
+measure() {
+  local name=$1
+  shift
+  "$@" >"$scratch/$name.out" 2>&1 &
+  program_pid=$!
+  sleep "$warm_up"
+  local ticks=$(cpu_ticks "$program_pid") server=$(cpu_ticks "$xvfb_pid") start=$(now)
   sleep "$seconds"
-  ticks_end=$(cpu_ticks "$saver_pid" 2>/dev/null || echo "?")
-  time_end=$(now)
-  rss=$(memory_mib "$saver_pid" VmRSS 2>/dev/null || echo "?")
-  peak=$(memory_mib "$saver_pid" VmHWM 2>/dev/null || echo "?")
-  wait "$monitor_pid" || true
+  local ticks_end=$(cpu_ticks "$program_pid") server_end=$(cpu_ticks "$xvfb_pid") elapsed
+  elapsed=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+  memory_mib "$program_pid" VmRSS >"$scratch/$name.rss"
+  percent $((ticks_end - ticks)) "$elapsed" >"$scratch/$name.saver"
+  percent $((server_end - server)) "$elapsed" >"$scratch/$name.server"
+  wait "$program_pid" || true
+  program_pid=
+}
 
-  echo "== the saver in Xvfb ($seconds s after $warm_up s of warm-up)"
-  if [[ $ticks_end == "?" ]]; then
-    echo "processor: ? (the saver was gone at the end)"
-  else
-    awk -v ticks=$((ticks_end - ticks_start)) -v hz="$(getconf CLK_TCK)" -v t0="$time_start" -v t1="$time_end" \
-      'BEGIN { printf "processor: %.2f %% of one core (target: under 1.5 %% at 20 ms frames)\n", 100 * ticks / hz / (t1 - t0) }'
-  fi
-  echo "memory: RSS $rss MiB, peak RSS $peak MiB"
-  echo "frames (target: interval median 20 ms, 99th percentile under 25 ms):"
-  sed 's/^/  /' "$scratch/frames.txt"
+run_for=$((warm_up + seconds + 2))
+settings quiet music_on=0 soundfx_on=0
+measure quiet build/tests/saver_timing "$run_for"
+settings music
+measure music build/tests/saver_timing "$run_for"
+measure floor build/tests/floor_window "$run_for"
 
-  running_before_esc=$(kill -0 "$saver_pid" 2>/dev/null && echo yes || echo no)
-  xdotool key Escape
-  for _ in $(seq 50); do kill -0 "$saver_pid" 2>/dev/null || break; sleep 0.1; done
-  if [[ $running_before_esc == no ]]; then
-    status=0
-    wait "$saver_pid" || status=$?
-    echo "the saver ended by itself during the measurement (exit status $status)"
-  elif kill -0 "$saver_pid" 2>/dev/null; then
-    echo "the saver did not end 5 s after Esc; killed"
-    kill "$saver_pid"
-    wait "$saver_pid" 2>/dev/null || true
-  else
-    status=0
-    wait "$saver_pid" || status=$?
-    echo "the saver ended on Esc (exit status $status)"
-  fi
-  saver_pid=
-fi
+field() {  # field NAME PATTERN: the figure after PATTERN in NAME.out
+  sed -n "s/.*$2 \([0-9.]*\).*/\1/p" "$scratch/$1.out" | head -n 1
+}
+echo "== the saver in Xvfb 1024x768 ($seconds s after $warm_up s of warm-up)"
+printf '%-34s %10s %10s %10s   %s\n' "" quiet music floor target
+row() {  # row LABEL QUIET MUSIC FLOOR TARGET
+  printf '%-34s %10s %10s %10s   %s\n' "$1" "${2:-?}" "${3:-?}" "${4:-?}" "$5"
+}
+row "program processor (% of a core)" "$(cat "$scratch/quiet.saver")" "$(cat "$scratch/music.saver")" \
+  "$(cat "$scratch/floor.saver")" "quiet <= 0.7, music <= 1.5"
+row "X server processor (% of a core)" "$(cat "$scratch/quiet.server")" "$(cat "$scratch/music.server")" \
+  "$(cat "$scratch/floor.server")" "quiet <= 0.3"
+row "RSS (MiB)" "$(cat "$scratch/quiet.rss")" "$(cat "$scratch/music.rss")" "$(cat "$scratch/floor.rss")" \
+  "quiet <= 25, music <= 35"
+row "loop period p99 (ms)" "$(field quiet '99th percentile')" "$(field music '99th percentile')" "-" "20"
+row "allocations per frame" "$(field quiet 'allocations per frame:')" "$(field music 'allocations per frame:')" \
+  "-" "0"
 
-music_seconds=150
-echo "== frame periods over $music_seconds s of play with music, tunes changing (measured inside the saver)"
-build/tests/saver_timing "$music_seconds" | sed 's/^/  /'
-
-echo "== one frame's work on the test runtime (target: under 100 us)"
+echo "== one frame's work on the test runtime (target: 6-8 us or lower)"
 build/tests/quarlyn_bench --benchmark_filter=SaverFrame

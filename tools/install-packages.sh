@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake pkg-config
-  libfltk1.3-dev libx11-dev libxss-dev libjpeg-dev libgif-dev
+  libfltk1.3-dev libx11-dev libxext-dev libxss-dev libjpeg-dev libgif-dev
   libfreetype-dev fonts-dejavu-core
   xdg-utils
   libsdl2-mixer-dev libasound2-dev libfluidsynth-dev timgm6mb-soundfont

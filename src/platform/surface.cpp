@@ -86,8 +86,13 @@ void Surface::track_changes(bool on) {
 
 std::vector<Rect> Surface::take_changes() {
   std::vector<Rect> taken;
-  taken.swap(changes_);
+  take_changes(taken);
   return taken;
+}
+
+void Surface::take_changes(std::vector<Rect>& taken) {
+  taken.clear();
+  taken.swap(changes_);
 }
 
 void Surface::note_change(const Rect& area) {

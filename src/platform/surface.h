@@ -47,6 +47,9 @@ class Surface {
   // surface (assignment) counts as a change of all of it.
   void track_changes(bool on);
   std::vector<Rect> take_changes();
+  // The same into `taken` (its old content dropped); the two lists trade their memory, so a
+  // caller that keeps `taken` takes the changes frame after frame without allocating.
+  void take_changes(std::vector<Rect>& taken);
   void note_change(const Rect& area);
 
   // Replaces the content and size, keeping the change tracking of this surface.

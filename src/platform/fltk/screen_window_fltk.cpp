@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -52,29 +53,6 @@ Rect clip_to_surface(const Rect& area, const Surface& surface) {
   return {left, top, right - left, bottom - top};
 }
 
-struct ImageSource {
-  const Surface* surface;
-  int left;
-  int top;
-};
-
-// 0x00RRGGBB words are B, G, R, 0 in memory on little-endian machines, so each row is rewritten
-// as the R, G, B bytes fl_draw_image reads.
-void convert_row(void* data, int x, int y, int width, uchar* buffer) {
-  const auto& source = *static_cast<const ImageSource*>(data);
-  const Pixel* pixels = source.surface->row(source.top + y) + source.left + x;
-  for (int i = 0; i < width; ++i) {
-    buffer[3 * i] = static_cast<uchar>(pixels[i] >> 16);
-    buffer[3 * i + 1] = static_cast<uchar>(pixels[i] >> 8);
-    buffer[3 * i + 2] = static_cast<uchar>(pixels[i]);
-  }
-}
-
-void draw_area(const Surface& surface, const Rect& area, int origin_x, int origin_y) {
-  ImageSource source{&surface, area.left, area.top};
-  fl_draw_image(convert_row, &source, origin_x + area.left, origin_y + area.top, area.width, area.height, 3);
-}
-
 void fill_black(int x, int y, int width, int height) {
   if (width > 0 && height > 0) fl_rectf(x, y, width, height, FL_BLACK);
 }
@@ -91,22 +69,22 @@ bool overlaps(const Rect& a, const Rect& b) {
 }
 
 // The parts of `area` outside `hole`, which overlaps it: the bands above and below the hole,
-// then the pieces left and right of it.
-std::vector<Rect> outside(const Rect& area, const Rect& hole) {
+// then the pieces left and right of it. Empty parts have no width or height.
+std::array<Rect, 4> outside(const Rect& area, const Rect& hole) {
   const int left = std::max(area.left, hole.left);
   const int top = std::max(area.top, hole.top);
   const int right = std::min(area.left + area.width, hole.left + hole.width);
   const int bottom = std::min(area.top + area.height, hole.top + hole.height);
-  const Rect parts[] = {{area.left, area.top, area.width, top - area.top},
-                        {area.left, bottom, area.width, area.top + area.height - bottom},
-                        {area.left, top, left - area.left, bottom - top},
-                        {right, top, area.left + area.width - right, bottom - top}};
-  std::vector<Rect> result;
-  for (const Rect& part : parts) {
-    if (part.width > 0 && part.height > 0) result.push_back(part);
-  }
-  return result;
+  return {{{area.left, area.top, area.width, top - area.top},
+           {area.left, bottom, area.width, area.top + area.height - bottom},
+           {area.left, top, left - area.left, bottom - top},
+           {right, top, area.left + area.width - right, bottom - top}}};
 }
+
+// Changes are compared with what was last presented in tiles of this size, so a change that
+// puts back the same pixels (a whole play screen rebuilt for a few new cells) sends only the
+// tiles that really differ.
+constexpr int kTile = 32;
 
 // What the window shows under the time box, dimmed and tinted while the box is shown so that
 // white text stands out on any play screen.
@@ -307,9 +285,9 @@ void FltkScreenWindow::take_input() {
 
 void FltkScreenWindow::collect_changes() {
   if (surface_ == nullptr) return;
-  const std::vector<Rect> changes = surface_->take_changes();
+  surface_->take_changes(changes_);
   if (surface_->width() != drawn_width_ || surface_->height() != drawn_height_) redraw_all_ = true;
-  if (!redraw_all_) pending_.insert(pending_.end(), changes.begin(), changes.end());
+  if (!redraw_all_) pending_.insert(pending_.end(), changes_.begin(), changes_.end());
   if (pending_.size() > kMaxPending) redraw_all_ = true;
   if (redraw_all_) pending_.clear();
   if (redraw_all_ || !pending_.empty()) view_->damage(FL_DAMAGE_USER1);
@@ -328,14 +306,37 @@ void FltkScreenWindow::draw_view(bool exposed) {
   if (exposed && shown_) handler_.Form_Paint();
 }
 
-// Returns whether a change lay under the shown time box.
+// Returns whether a drawn change lay under the shown time box.
 bool FltkScreenWindow::draw_changes() {
   bool under_box = false;
   for (const Rect& change : pending_) {
     const Rect area = clip_to_surface(change, *surface_);
-    if (area.width > 0) under_box = draw_surface_area(area) || under_box;
+    if (area.width > 0) under_box = draw_differing_tiles(area) || under_box;
   }
   pending_.clear();
+  return under_box;
+}
+
+// Draws the tiles of `area` whose pixels differ from what was presented; neighbours in one row of
+// tiles go together as one rectangle.
+bool FltkScreenWindow::draw_differing_tiles(const Rect& area) {
+  bool under_box = false;
+  const int right = area.left + area.width;
+  const int bottom = area.top + area.height;
+  for (int top = area.top; top < bottom; top = (top / kTile + 1) * kTile) {
+    const int height = std::min((top / kTile + 1) * kTile, bottom) - top;
+    int run_left = -1;
+    for (int left = area.left; left < right; left = (left / kTile + 1) * kTile) {
+      const int width = std::min((left / kTile + 1) * kTile, right) - left;
+      const bool differs = presenter_.update(*surface_, {left, top, width, height});
+      if (differs && run_left < 0) run_left = left;
+      if (!differs && run_left >= 0) {
+        under_box = draw_surface_area({run_left, top, left - run_left, height}) || under_box;
+        run_left = -1;
+      }
+    }
+    if (run_left >= 0) under_box = draw_surface_area({run_left, top, right - run_left, height}) || under_box;
+  }
   return under_box;
 }
 
@@ -355,6 +356,7 @@ void FltkScreenWindow::draw_everything() {
   fill_black(0, place.top + drawn_height_, width, height - place.top - drawn_height_);
   fill_black(0, place.top, place.left, drawn_height_);
   fill_black(place.left + drawn_width_, place.top, width - place.left - drawn_width_, drawn_height_);
+  presenter_.reset(*surface_);
   draw_surface_area({0, 0, drawn_width_, drawn_height_});
 }
 
@@ -363,10 +365,12 @@ void FltkScreenWindow::draw_everything() {
 bool FltkScreenWindow::draw_surface_area(const Rect& area) {
   const Rect place = surface_place();
   if (!time_visible_ || !overlaps(area, kTimeBox)) {
-    draw_area(*surface_, area, place.left, place.top);
+    presenter_.send(*surface_, area, place.left + area.left, place.top + area.top);
     return false;
   }
-  for (const Rect& part : outside(area, kTimeBox)) draw_area(*surface_, part, place.left, place.top);
+  for (const Rect& part : outside(area, kTimeBox)) {
+    if (part.width > 0 && part.height > 0) presenter_.send(*surface_, part, place.left + part.left, place.top + part.top);
+  }
   return true;
 }
 

@@ -1,5 +1,5 @@
 // The full-screen window of screen_window.h on a real desktop: an FLTK window over the whole
-// first screen, drawn from the shown surface with fl_draw_image.
+// first screen, drawn from the shown surface through a SurfacePresenter.
 //
 // Contract, beyond `ScreenWindow`:
 // - `show` sizes the window to the first screen, makes it full screen and maps it, then writes
@@ -12,7 +12,8 @@
 //   (another client's grab, a window not yet viewable) is retried at yields for a few seconds.
 // - `present` runs at the start of every runtime yield (the runtime calls it for each enrolled
 //   window): it takes the surface's changes and damages them, so the same yield draws them;
-//   it also schedules the first activation and retries the grab and focus.
+//   it also schedules the first activation and retries the grab and focus. Of the changed areas
+//   only the tiles whose pixels differ from what was last presented are drawn.
 // - Activation: the first one arrives from a timeout armed by the first yield after `show`.
 //   Each time the window gets the keyboard focus back after losing it (to another client or to
 //   one of the program's dialogs), another one arrives, also from a timeout.
@@ -29,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fltk/surface_presenter.h"
 #include "platform/screen_window.h"
 
 namespace quarlyn {
@@ -50,6 +52,7 @@ class FltkScreenWindow final : public ScreenWindow {
   void move(const Rect& bounds) override;
 
   void present();
+  SurfacePresenter::Path present_path() const { return presenter_.path(); }
 
  private:
   class View;
@@ -60,6 +63,7 @@ class FltkScreenWindow final : public ScreenWindow {
   void collect_changes();
   void draw_view(bool exposed);
   bool draw_changes();
+  bool draw_differing_tiles(const Rect& area);
   void draw_everything();
   bool draw_surface_area(const Rect& area);
   Rect surface_place() const;
@@ -74,6 +78,9 @@ class FltkScreenWindow final : public ScreenWindow {
   View* view_;
   Surface* surface_ = nullptr;
   std::vector<Rect> pending_;
+  // Reused for every yield's changes, so presenting takes no memory in the frame loop.
+  std::vector<Rect> changes_;
+  SurfacePresenter presenter_;
   bool redraw_all_ = true;
   int drawn_width_ = 0;
   int drawn_height_ = 0;
