@@ -297,6 +297,18 @@ Entries generation_entries(int generation) {
   _exit(0);
 }
 
+ino_t inode_of(const fs::path& file) {
+  struct stat status {};
+  return ::stat(file.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
+// Each save replaces the file, so a new inode means the writer has finished one.
+void wait_for_a_finished_save(const fs::path& file, ino_t before) {
+  for (int tries = 0; tries < 10000 && inode_of(file) == before; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 TEST_F(SettingsStoreTest, KilledWriterLeavesOneCompleteGeneration) {
   ASSERT_TRUE(SettingsStore(file_, kSection).save(generation_entries(0)));
   std::mt19937 random(4242);
@@ -304,9 +316,13 @@ TEST_F(SettingsStoreTest, KilledWriterLeavesOneCompleteGeneration) {
   int last_generation = 0;
   int changes = 0;
   for (int round = 1; round <= 40; ++round) {
+    const ino_t before = inode_of(file_);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) save_generations(file_, round * 100000);
+    // On a slow machine the writer may need longer than any delay for its first save: every
+    // other round waits for one, so kills also land between later saves.
+    if (round % 2 == 0) wait_for_a_finished_save(file_, before);
     std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
     ASSERT_EQ(::kill(child, SIGKILL), 0);
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
