@@ -145,7 +145,10 @@ struct DocumentLine {
   bool own_key = false;
 };
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 struct Document {
+  bool byte_order_mark = false;
   std::vector<DocumentLine> lines;
   std::map<std::string, std::string> values;
   std::vector<std::string> new_keys;  // keys the file lacked, in the order they were set
@@ -184,9 +187,9 @@ void add_line(Document& doc, std::string_view line, const std::string& section, 
 }
 
 Document parse_document(std::string_view content, const std::string& section) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
   Document doc;
+  doc.byte_order_mark = content.starts_with(kByteOrderMark);
+  if (doc.byte_order_mark) content.remove_prefix(kByteOrderMark.size());
   bool in_section = false;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -215,6 +218,10 @@ std::string render_document(const Document& doc, const std::string& section) {
   }
   if (!doc.append_at) out += "[" + section + "]\n";
   if (!doc.append_at || *doc.append_at == doc.lines.size()) append_new_keys(out, doc);
+  // A file that began with a byte-order mark keeps it. So does one whose first line would begin
+  // with those bytes (the line before it may have been left out): the next read takes one mark
+  // away, and the line stays as it is.
+  if (doc.byte_order_mark || out.starts_with(kByteOrderMark)) out.insert(0, kByteOrderMark);
   return out;
 }
 

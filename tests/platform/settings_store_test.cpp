@@ -166,6 +166,22 @@ TEST_F(SettingsStoreTest, AHandEditedFileReadsAsWritten) {
   expect_stored({{"Game1Name1", "AC\\DC"}, {"Gfiles1", "/home/me/a\\b.bmp"}, {"x", "1"}});
 }
 
+// A mark stays where it was; a line beginning with its bytes that moves to the top (the
+// unreadable line before it is left out) gets one in front, so the next read sees the same line.
+TEST_F(SettingsStoreTest, AByteOrderMarkIsKeptAndALineBeginningWithItsBytesStaysItself) {
+  const std::string mark = "\xEF\xBB\xBF";
+  write_bytes(file_, mark + "[Config]\na=1\n");
+  ASSERT_TRUE(loaded_store().save({{"a", "2"}}));
+  EXPECT_EQ(read_bytes(file_), mark + "[Config]\na=2\n");
+
+  write_bytes(file_, "\xFE\n" + mark + "=y\n");
+  ASSERT_TRUE(loaded_store().save({{"x", "1"}}));
+  const std::string saved = read_bytes(file_);
+  EXPECT_EQ(saved, mark + mark + "=y\n[Config]\nx=1\n");
+  ASSERT_TRUE(loaded_store().save({{"x", "1"}}));
+  EXPECT_EQ(read_bytes(file_), saved);
+}
+
 TEST_F(SettingsStoreTest, AStoreThatIsALinkIsReplacedAtItsTarget) {
   fs::create_directory(folder_ / "dotfiles");
   const fs::path target = folder_ / "dotfiles" / "quarlyn.ini";
