@@ -170,8 +170,7 @@ std::vector<std::string> folder_chain(const std::string& folder) {
 std::string nearest_readable_folder(const std::string& folder) {
   if (!folder.empty() && folder[0] == '/') {
     std::vector<std::string> chain = folder_chain(folder);
-    // The root is left to the home folder: it is rarely where a person keeps files.
-    for (auto it = chain.rbegin(); it != chain.rend() && *it != "/"; ++it) {
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
       if (folder_readable(*it)) return *it;
     }
   }
