@@ -1,5 +1,8 @@
 #include "config/picture_chooser.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "config/dialog_look.h"
 #include "config/info_dialogs.h"
 #include "platform/picture_files.h"
@@ -45,7 +48,13 @@ void frm_getgraphic::file1_Click() {
   const std::string path = browser_.full_path(name);
   chosen_graphic_file = path;
   if (name.empty()) return;
-  source_image.set_picture(load_picture(path).value_or(Surface()));
+  // Decoded at the preview's size: a camera photo need never stand whole in memory.
+  source_image.set_picture(load_picture(path, [this](int width, int height) {
+                             center_control_check_scale(0, 0, destination_image.height(), destination_image.width(),
+                                                        height, width, 100);
+                             return Rect{0, 0, std::max(1, static_cast<int>(std::lround(preview_width))),
+                                         std::max(1, static_cast<int>(std::lround(preview_height)))};
+                           }).value_or(Surface()));
   // A file that is not a readable picture leaves the preview empty and the last good choice.
   if (source_image.picture.empty()) {
     chosen_graphic_file = last_readable_;

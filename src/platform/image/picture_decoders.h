@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 
 #include "platform/surface.h"
@@ -12,6 +13,9 @@ namespace quarlyn {
 
 std::optional<Surface> decode_bmp(const unsigned char* data, size_t size);
 std::optional<Surface> decode_gif(const unsigned char* data, size_t size);
-std::optional<Surface> decode_jpeg(const unsigned char* data, size_t size);
+// `most_reduced`, when given, says for the picture's full size what size the output must at least
+// have; the decoder then reduces by the largest of 1/2, 1/4 and 1/8 that keeps it.
+std::optional<Surface> decode_jpeg(const unsigned char* data, size_t size,
+                                   const std::function<Rect(int width, int height)>& most_reduced = {});
 
 }  // namespace quarlyn

@@ -129,6 +129,35 @@ std::optional<Surface> load_picture(const std::string& path) {
   return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
 }
 
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size, const DrawnSize& drawn_size) {
+  Rect drawn;
+  const auto note_size = [&](int width, int height) {
+    drawn = drawn_size(width, height);
+    return drawn;
+  };
+  std::optional<Surface> picture;
+  if (data != nullptr && starts_with(data, size, {0xFF, 0xD8, 0xFF})) {
+    picture = decode_jpeg(data, size, note_size);
+  } else {
+    picture = decode_picture(data, size);
+    if (picture) note_size(picture->width(), picture->height());
+  }
+  if (!picture || drawn.width <= 0 || drawn.height <= 0 || drawn.width > kMaxPictureSide ||
+      drawn.height > kMaxPictureSide) {
+    return std::nullopt;
+  }
+  if (picture->width() == drawn.width && picture->height() == drawn.height) return picture;
+  Surface scaled(drawn.width, drawn.height);
+  paint_picture(scaled, *picture, 0, 0, drawn.width, drawn.height);
+  return scaled;
+}
+
+std::optional<Surface> load_picture(const std::string& path, const DrawnSize& drawn_size) {
+  const std::optional<std::string> bytes = read_checked_file(path, kMaxFileSize);
+  if (!bytes) return std::nullopt;
+  return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size(), drawn_size);
+}
+
 bool save_picture(const Surface& picture, const std::string& path) {
   if (picture.empty()) return false;
   const std::optional<std::vector<unsigned char>> bytes = encode_bmp(picture);
