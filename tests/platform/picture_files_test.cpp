@@ -313,6 +313,8 @@ TEST(PictureFilesTest, PicturesLoadScaledToTheSizeTheyAreDrawnAt) {
   ASSERT_TRUE(enlarged);
   EXPECT_EQ(enlarged->pixel(319, 199), rgb(0, 200, 0));
   EXPECT_FALSE(load_picture(jpeg, [](int, int) { return Rect{0, 0, 0, 10}; }));
+  std::filesystem::resize_file(jpeg, std::filesystem::file_size(jpeg) / 2);
+  EXPECT_FALSE(load_picture(jpeg, at_320_by_200)) << "a file that ends early";
 }
 
 TEST(PictureFilesTest, TruncatedFilesAreRefused) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -17,5 +18,8 @@ std::optional<Surface> decode_gif(const unsigned char* data, size_t size);
 // have; the decoder then reduces by the largest of 1/2, 1/4 and 1/8 that keeps it.
 std::optional<Surface> decode_jpeg(const unsigned char* data, size_t size,
                                    const std::function<Rect(int width, int height)>& most_reduced = {});
+
+// The same from an open file of `size` bytes, read a block at a time from its start.
+std::optional<Surface> read_jpeg(int fd, uint64_t size, const std::function<Rect(int width, int height)>& most_reduced);
 
 }  // namespace quarlyn
