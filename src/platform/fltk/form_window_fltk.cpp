@@ -580,6 +580,7 @@ class ListView final : public RowList, public ControlView {
     if (pressed_row(event, row)) {
       if (form().loaded() && row >= 0) {
         if (Fl::event_clicks() != 0) {
+          Fl::event_clicks(0);
           model_.double_click_row(row);
         } else {
           model_.click_row(row, shift_state() & 3);
@@ -588,7 +589,9 @@ class ListView final : public RowList, public ControlView {
       return 1;
     }
     if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
-    if (event == FL_DRAG || event == FL_RELEASE || event == FL_KEYBOARD) return 1;
+    // Keys leave the rows as they are and move the focus on.
+    if (event == FL_KEYBOARD) return 0;
+    if (event == FL_DRAG || event == FL_RELEASE) return 1;
     return Fl_Browser::handle(event);
   }
 
@@ -624,7 +627,9 @@ class FolderView final : public RowList, public ControlView {
       return 1;
     }
     if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
-    if (event == FL_DRAG || event == FL_RELEASE || event == FL_KEYBOARD) return 1;
+    // Keys leave the rows as they are and move the focus on.
+    if (event == FL_KEYBOARD) return 0;
+    if (event == FL_DRAG || event == FL_RELEASE) return 1;
     return Fl_Browser::handle(event);
   }
 
