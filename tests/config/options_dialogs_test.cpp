@@ -158,8 +158,19 @@ TEST_F(OptionsDialogsTest, TheChooserHandsBackTheLastReadableClickUnlessCancelle
             }),
             pictures + "/wide.bmp");
   EXPECT_EQ(settings.graphics_browse_path, pictures + "/sub") << "remembered for the next opening";
-  EXPECT_EQ(choose(pictures + "/gone/deeper", [](frm_getgraphic& c) { c.Command1.Click(); }), "");
-  EXPECT_EQ(settings.graphics_browse_path, pictures) << "a folder that went: the nearest one above";
+  const std::string removed_medium = pictures + "/gone";
+  EXPECT_EQ(choose(pictures + "/gone/deeper", [&](frm_getgraphic& c) {
+              EXPECT_EQ(c.Dir1.Path, pictures) << "a folder that went: the nearest one above";
+              c.Dir1.double_click_row(c.Dir1.depth_of_path);
+              c.Drive1.names.push_back("medium");
+              c.Drive1.paths.push_back(removed_medium);
+              c.Drive1.choose(static_cast<int>(c.Drive1.paths.size()) - 1);
+              EXPECT_EQ(c.Dir1.Path, pictures) << "a drive that cannot be opened: back where the dialog opened";
+              EXPECT_NE(c.Drive1.Drive, removed_medium);
+              c.Command1.Click();
+            }),
+            "");
+  EXPECT_TRUE(rt.message_boxes.empty());
 }
 
 TEST_F(OptionsDialogsTest, AFullPlaylistTakesNothingMoreAndSaysSoOncePerRow) {
