@@ -118,7 +118,6 @@ class ListBox : public Control {
   int16_t ListCount() const { return static_cast<int16_t>(rows_.size()); }
   const std::string& List(int row) const { return rows_.at(static_cast<size_t>(row)); }
   bool Selected(int row) const { return selected_.at(static_cast<size_t>(row)); }
-  void set_selected(int row, bool selected) { selected_.at(static_cast<size_t>(row)) = selected; }
   void AddItem(const std::string& text);
   // Removes a row; the current row follows its text, or is none when it was the removed one.
   void RemoveItem(int row);
