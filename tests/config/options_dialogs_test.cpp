@@ -26,6 +26,7 @@ class OptionsDialogsTest : public ::testing::Test {
     settings.music_browse_path = settings.install_path;
     save_picture(Surface(400, 100, rgb(255, 0, 0)), folder("pictures") + "/wide.bmp");
     save_picture(Surface(100, 400), folder("pictures") + "/TALL.BMP");
+    save_picture(Surface(8, 8), folder("pictures") + "/\xe9t\xe9 photo.bmp");  // Latin-1, not UTF-8
     tree.file("pictures/broken.jpg", 50);
     folder("pictures/sub");
     folder("music");
@@ -146,7 +147,7 @@ TEST_F(OptionsDialogsTest, TheChooserHandsBackTheLastReadableClickUnlessCancelle
             }),
             "");
   EXPECT_EQ(choose(pictures, [&](frm_getgraphic& c) {
-              EXPECT_EQ(c.File1.ListCount(), 3) << "TALL.BMP, broken.jpg and wide.bmp";
+              EXPECT_EQ(c.File1.ListCount(), 4) << "TALL.BMP, broken.jpg, wide.bmp and the Latin-1 name";
               c.File1.click_row(row_of(c.File1, "wide.bmp"));
               EXPECT_EQ(c.destination_image.picture.pixel(188, 123), rgb(255, 0, 0)) << "the preview, centred";
               EXPECT_EQ(c.destination_image.picture.pixel(188, 20), rgb(0, 0, 0));
@@ -158,6 +159,7 @@ TEST_F(OptionsDialogsTest, TheChooserHandsBackTheLastReadableClickUnlessCancelle
             }),
             pictures + "/wide.bmp");
   EXPECT_EQ(settings.graphics_browse_path, pictures + "/sub") << "remembered for the next opening";
+  EXPECT_EQ(choose(pictures, [](frm_getgraphic& c) { c.File1.click_row(3); }), pictures + "/\xe9t\xe9 photo.bmp");
   const std::string removed_medium = pictures + "/gone";
   EXPECT_EQ(choose(pictures + "/gone/deeper", [&](frm_getgraphic& c) {
               EXPECT_EQ(c.Dir1.Path, pictures) << "a folder that went: the nearest one above";
