@@ -45,6 +45,7 @@ wait_for_window "$config" >/dev/null || fail "no configuration window"
 sleep 0.5
 click_in "$config" 417 456
 click_in "$options" 352 55 --repeat 3 --delay 100  # the bar's right arrow: 20 -> 23
+click_in "$options" 336 55                         # the track right of the thumb: a page, 23 -> 28
 click_in "$options" 44 127                         # Play Music
 screenshot options_dialog
 
@@ -76,7 +77,7 @@ click_in "$options" 200 264                        # Ok
 click_in "$config" 590 456                         # Exit
 wait_for_exit "$pid" 10 || fail "the program did not end"
 
-[[ $(setting frame_rate) == 23 ]] || fail "frame_rate is '$(setting frame_rate)'"
+[[ $(setting frame_rate) == 28 ]] || fail "frame_rate is '$(setting frame_rate)'"
 [[ $(setting music_on) == 0 ]] || fail "music_on is '$(setting music_on)'"
 [[ $(setting Gfiles17) == "$work/program/mine/grid.bmp" ]] || fail "Gfiles17 is '$(setting Gfiles17)'"
 [[ $(setting audio_files_total) == 1 ]] || fail "audio_files_total is '$(setting audio_files_total)'"

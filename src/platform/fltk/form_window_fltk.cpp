@@ -454,6 +454,11 @@ class ScrollView final : public Fl_Scrollbar, public ControlView {
   void sync_content(bool) override {
     if (minimum() != model_.Min || maximum() != model_.Max) bounds(model_.Min, model_.Max);
     linesize(model_.SmallChange);
+    // FLTK pages by the share of the range the thumb covers; sized so, a click on the track
+    // moves by LargeChange (the small extra keeps FLTK's rounding down from losing a step).
+    const double range = std::abs(static_cast<double>(model_.Max) - model_.Min);
+    const double page = std::max<double>(model_.LargeChange, 1) + 0.01;
+    if (range > 0) slider_size(page / (range + page));
     // As for a check box: a drag in progress is not taken back.
     if (model_.Value != shown_value_) {
       shown_value_ = model_.Value;

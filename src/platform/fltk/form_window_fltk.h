@@ -12,7 +12,8 @@
 //   text, wrapped at its width, straight over what lies beneath; a `TextBox` is a one-line
 //   input; a `CommandButton` a push button, drawn as its picture when it has one (pressed:
 //   shifted and darkened; focused: a dotted rectangle); a `CheckBox` a check button; an
-//   `HScrollBar` a horizontal scroll bar; a `Frame` an engraved border with its caption; a
+//   `HScrollBar` a horizontal scroll bar (its arrows step by SmallChange, its track by
+//   LargeChange); a `Frame` an engraved border with its caption; a
 //   `PictureBox` its picture unscaled at its top-left corner in a sunken border; a `ListBox` or
 //   `FileListBox` a list of its rows with the model's selection; a `DirListBox` the path's
 //   folders indented, then the subfolders; a `DriveListBox` a drop-down of the drives.
