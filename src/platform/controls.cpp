@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/file_listing.h"
 
@@ -33,7 +34,13 @@ void HScrollBar::scroll_to(int value) {
   if (Change) Change();
 }
 
+namespace {
+// Row indexes are 16-bit; rows beyond the last index are not taken.
+constexpr size_t kMaxRows = INT16_MAX;
+}  // namespace
+
 void ListBox::AddItem(const std::string& text) {
+  if (rows_.size() >= kMaxRows) return;
   rows_.push_back(text);
   selected_.push_back(false);
 }
@@ -53,6 +60,7 @@ void ListBox::Clear() { set_rows({}); }
 
 void ListBox::set_rows(std::vector<std::string> rows) {
   rows_ = std::move(rows);
+  if (rows_.size() > kMaxRows) rows_.resize(kMaxRows);
   selected_.assign(rows_.size(), false);
   ListIndex = -1;
   anchor_ = 0;

@@ -108,7 +108,8 @@ class Frame : public Control {
 // A list of text rows. With `MultiSelect` a person selects several rows the extended way:
 // a click selects its row alone, Ctrl+click toggles a row, Shift+click selects the rows from
 // the last plain or Ctrl click to this one. Without it, the clicked row alone is selected.
-// `ListIndex` is the current row, -1 for none.
+// `ListIndex` is the current row, -1 for none. A list holds at most 32767 rows; more are not
+// taken.
 class ListBox : public Control {
  public:
   bool MultiSelect = false;

@@ -117,6 +117,8 @@ TEST(ListBoxSelection, ExtendedSelectionWithShiftAndCtrl) {
   list.click_row(0);
   list.click_row(2, 3);
   EXPECT_EQ(selected(), "c");
+  for (int i = 0; i < 40000; ++i) list.AddItem("row");
+  EXPECT_EQ(list.ListCount(), 32767) << "row counts stay within their 16 bits";
 }
 
 }  // namespace
