@@ -27,6 +27,14 @@ inline void set_label(Label& label, const Rect& bounds, std::string caption, con
   label.Alignment = look.alignment;
 }
 
+inline constexpr Pixel kDialogBackground = rgb(0x12, 0x1a, 0x33);
+
+// A plain dark backdrop over the whole form, for dialogs without a picture of their own.
+inline void set_backdrop(Image& image, const Rect& bounds) {
+  image.bounds = bounds;
+  image.picture = Surface(1, 1, kDialogBackground);
+}
+
 inline void set_button(CommandButton& button, const Rect& bounds, std::string caption) {
   button.bounds = bounds;
   button.caption = std::move(caption);

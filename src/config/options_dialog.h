@@ -1,5 +1,6 @@
-// The options dialog: the saver's frame rate, music and sound effects. It writes the three
-// settings back whichever way it closes; the configuration window saves them afterwards.
+// The options dialog: the saver's frame rate, music and sound effects, and the way to the picture
+// list and the music playlist. It writes the three settings back whichever way it closes; the
+// configuration window saves them afterwards.
 #pragma once
 
 #include "platform/controls.h"
@@ -20,11 +21,13 @@ class frm_options : public ModalForm {
   HScrollBar HScroll1;
   Label Label2, Label3, Label5;
   CheckBox Check2, Check1;
-  CommandButton Command1;
+  CommandButton Command2, Command4, Command1;
 
  private:
   void load();
   void unload();
+  void Command2_Click();
+  void Command4_Click();
 
   Runtime& runtime_;
   Settings& settings_;

@@ -105,6 +105,99 @@ class Frame : public Control {
   Pixel ForeColor = rgb(0, 0, 0);
 };
 
+// A list of text rows. With `MultiSelect` a person selects several rows the extended way:
+// a click selects its row alone, Ctrl+click toggles a row, Shift+click selects the rows from
+// the last plain or Ctrl click to this one. Without it, the clicked row alone is selected.
+// `ListIndex` is the current row, -1 for none. A list holds at most 32767 rows; more are not
+// taken.
+class ListBox : public Control {
+ public:
+  bool MultiSelect = false;
+  int16_t ListIndex = -1;
+  std::function<void()> DblClick;
+
+  int16_t ListCount() const { return static_cast<int16_t>(rows_.size()); }
+  const std::string& List(int row) const { return rows_.at(static_cast<size_t>(row)); }
+  bool Selected(int row) const { return selected_.at(static_cast<size_t>(row)); }
+  void AddItem(const std::string& text);
+  // Removes a row; the current row follows its text, or is none when it was the removed one.
+  void RemoveItem(int row);
+  void Clear();
+
+  // A click as a person makes it on a row (shift: 1 Shift, 2 Ctrl): the selection changes,
+  // the row becomes current, then `Click` runs.
+  void click_row(int row, int shift = 0);
+  // A double click: its first click, then `DblClick`.
+  void double_click_row(int row);
+
+ protected:
+  void set_rows(std::vector<std::string> rows);
+
+ private:
+  std::vector<std::string> rows_;
+  std::vector<bool> selected_;
+  int anchor_ = 0;
+};
+
+// A picture of its own: cleared to `BackColor` at the box's size, or, with `AutoSize`, the
+// size of the last picture loaded into it.
+class PictureBox : public Control {
+ public:
+  bool AutoSize = false;
+  Pixel BackColor = rgb(0, 0, 0);
+  Surface picture;
+
+  // Takes a loaded picture; an empty one clears the box.
+  void set_picture(Surface loaded);
+  void Cls();
+  int width() const { return AutoSize ? picture.width() : bounds.width; }
+  int height() const { return AutoSize ? picture.height() : bounds.height; }
+  // Draws `source`'s picture stretched into this rectangle of the box.
+  void PaintPicture(const PictureBox& source, float x, float y, float w, float h);
+};
+
+// The drives of file_listing.h; `Drive` is the folder of the current one. A person's choice
+// runs `Change`; setting it in code does not.
+class DriveListBox : public Control {
+ public:
+  std::vector<std::string> names;  // the rows shown
+  std::vector<std::string> paths;  // the folder of each row
+  std::string Drive;
+  std::function<void()> Change;
+
+  // Fills the list from the file system and takes the drive that holds `path`.
+  void set_drive(const std::string& path);
+  void choose(int row);
+};
+
+// The current folder's path from the root down, then its subfolders. `Path` is the current
+// folder; rows are full paths, `ListIndex` the clicked row (-1 when none since the last
+// change). A change of `Path`, in code or by a person's double click, runs `Change`.
+class DirListBox : public Control {
+ public:
+  std::string Path;
+  std::vector<std::string> rows;
+  int depth_of_path = 0;  // rows before this index are the path's folders
+  int ListIndex = -1;
+  std::function<void()> Change;
+
+  // Opens a folder; false, with nothing changed, when it cannot be read.
+  bool set_path(const std::string& folder);
+  const std::string& List(int row) const { return rows.at(static_cast<size_t>(row)); }
+  void click_row(int row);
+  void double_click_row(int row);
+};
+
+// The files of `Path` whose names match `Pattern` (file_listing.h).
+class FileListBox : public ListBox {
+ public:
+  std::string Pattern = "*";
+  std::string Path;
+  std::string FileName() const { return ListIndex >= 0 && ListIndex < ListCount() ? List(ListIndex) : ""; }
+  // Shows a folder's files; false, with nothing changed, when it cannot be read.
+  bool set_path(const std::string& folder);
+};
+
 // A top-level window of controls, shown modal (`Runtime::show_modal`) or modeless
 // (`Runtime::show_modeless`).
 //

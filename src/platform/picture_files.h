@@ -6,6 +6,7 @@
 // crashes or ends the program. `save_picture` writes a 24-bit BMP.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,14 @@ inline constexpr int kMaxPictureSide = 8192;
 std::optional<Surface> load_picture(const std::string& path);
 // The same, from bytes in memory (what `load_picture` reads from the file).
 std::optional<Surface> decode_picture(const unsigned char* data, size_t size);
+
+// The size a picture is to be drawn at, given its own size; a side of 0 or less refuses it.
+using DrawnSize = std::function<Rect(int width, int height)>;
+// The picture scaled smoothly to the size `drawn_size` gives. A JPEG is decoded straight at the
+// nearest larger eighth of its size, so a large photo never stands whole in memory.
+std::optional<Surface> load_picture(const std::string& path, const DrawnSize& drawn_size);
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size, const DrawnSize& drawn_size);
+
 bool save_picture(const Surface& picture, const std::string& path);
 
 }  // namespace quarlyn

@@ -64,7 +64,12 @@ void stakko_changepicture(Saver& saver) {
   int32_t& index = saver.game.picture_index;
   index += 1;
   if (index > 10) index = 1;
-  load_into(saver.screen.picture_background, saver.settings.graphics_files[index]);
+  // Decoded at the size it is drawn at: people's photos are many times the screen.
+  if (std::optional<Surface> picture = load_picture(saver.settings.graphics_files[index], [](int, int) {
+        return Rect{0, 0, kPlayWidth, kPlayHeight};
+      })) {
+    saver.screen.picture_background.assign(*picture);
+  }
 }
 
 void init_game_screen(Saver& saver) {

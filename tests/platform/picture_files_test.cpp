@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "support/jpeg_writer.h"
 #include "support/temp_folder.h"
 
 namespace quarlyn {
@@ -287,6 +288,35 @@ TEST(JpegPictureTest, ReadsColourGreyAndCmykFiles) {
 
 // The bytes a complete file cannot do without: a BMP's last row may lack its padding, and a GIF
 // read for its first frame needs no closing byte.
+TEST(PictureFilesTest, PicturesLoadScaledToTheSizeTheyAreDrawnAt) {
+  const testing::TempFolder folder;
+  const uint8_t red[3] = {220, 20, 20};
+  const uint8_t blue[3] = {20, 20, 220};
+  const std::string jpeg = (folder.path() / "photo.jpg").string();
+  ASSERT_TRUE(testing::write_two_colour_jpeg(jpeg, 1600, 808, red, blue));
+  const std::string bmp = (folder.path() / "small.bmp").string();
+  ASSERT_TRUE(save_picture(Surface(4, 2, rgb(0, 200, 0)), bmp));
+  Rect seen;
+  const auto at_320_by_200 = [&](int width, int height) {
+    seen = {0, 0, width, height};
+    return Rect{0, 0, 320, 200};
+  };
+  const std::optional<Surface> photo = load_picture(jpeg, at_320_by_200);
+  ASSERT_TRUE(photo);
+  EXPECT_EQ(seen.width, 1600) << "the size asked for is the picture's own";
+  EXPECT_EQ(seen.height, 808);
+  EXPECT_EQ(photo->width(), 320);
+  EXPECT_EQ(photo->height(), 200);
+  EXPECT_NEAR(static_cast<int>(photo->pixel(10, 100) >> 16), 220, 8);
+  EXPECT_NEAR(static_cast<int>(photo->pixel(310, 100) & 0xFF), 220, 8);
+  const std::optional<Surface> enlarged = load_picture(bmp, at_320_by_200);
+  ASSERT_TRUE(enlarged);
+  EXPECT_EQ(enlarged->pixel(319, 199), rgb(0, 200, 0));
+  EXPECT_FALSE(load_picture(jpeg, [](int, int) { return Rect{0, 0, 0, 10}; }));
+  std::filesystem::resize_file(jpeg, std::filesystem::file_size(jpeg) / 2);
+  EXPECT_FALSE(load_picture(jpeg, at_320_by_200)) << "a file that ends early";
+}
+
 TEST(PictureFilesTest, TruncatedFilesAreRefused) {
   const Bmp bmp{.width = 3, .height = 2, .pixels = Bytes(24, 0x55)};
   const std::pair<Bytes, size_t> files[] = {{bmp.file(), 3},     {kGif4x3, 1},   {kGifInterlaced2x9, 1},

@@ -153,5 +153,29 @@ TEST_F(FormWindowTest, ClicksMovesEnterSpaceAndTicksReachTheModel) {
   EXPECT_EQ(check_.Value, 1);
 }
 
+TEST_F(FormWindowTest, ListRowsTakeClicksWithShiftAndCtrlAndDoubleClicks) {
+  ListBox list;
+  list.MultiSelect = true;
+  list.bounds = {10, 60, 120, 130};
+  for (const char* row : {"a", "b", "c", "d", "e"}) list.AddItem(row);
+  int double_clicks = 0;
+  list.DblClick = [&] { ++double_clicks; };
+  form_.controls = {&list};
+  show_and_activate();
+  // Rows are 17 pixels apart below the list's frame.
+  const auto row_y = [](int row) { return 60 + 11 + 17 * row; };
+  xdotool_click(40, row_y(0));
+  EXPECT_TRUE(yield_until([&] { return list.ListIndex == 0; }));
+  run_xdotool({"keydown", "shift"});
+  xdotool_click(40, row_y(2));
+  run_xdotool({"keyup", "shift"});
+  EXPECT_TRUE(yield_until([&] { return list.ListIndex == 2; }));
+  EXPECT_TRUE(list.Selected(0) && list.Selected(1) && list.Selected(2) && !list.Selected(3));
+  run_xdotool({"mousemove", std::to_string(kFormPlace.left + 40), std::to_string(kFormPlace.top + row_y(4))});
+  run_xdotool({"click", "--repeat", "2", "--delay", "60", "1"});
+  EXPECT_TRUE(yield_until([&] { return double_clicks == 1; }));
+  EXPECT_TRUE(list.Selected(4) && !list.Selected(0)) << "its first click selects the row alone";
+}
+
 }  // namespace
 }  // namespace quarlyn

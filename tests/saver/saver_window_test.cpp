@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "platform/picture_files.h"
 #include "platform/test/test_mm_control.h"
 #include "platform/test/test_screen_window.h"
 #include "saver/game_flow.h"
@@ -252,6 +253,23 @@ TEST_F(SaverWindowTest, AProgramFolderWithoutPieceShapesEndsTheSaverWithAMessage
     EXPECT_EQ(rt.cursor_count, 0);
     rt.message_boxes.clear();
     std::filesystem::remove(folder.path() / "objects.txt");
+  }
+}
+
+// People may pick game pictures of any size: the saver then clips, whatever it reads or draws.
+TEST_F(SaverWindowTest, GamePicturesOfOtherSizesNeitherCrashNorReadOutsideThem) {
+  const testing::TempFolder folder;
+  for (const auto& [name, picture] : {std::pair{"tiny.bmp", Surface(3, 2, rgb(9, 9, 9))},
+                                      std::pair{"large.bmp", Surface(700, 520, rgb(9, 9, 9))}}) {
+    const std::string path = (folder.path() / name).string();
+    ASSERT_TRUE(save_picture(picture, path));
+    std::vector<std::pair<std::string, std::string>> keys = {{"Gfiles1", QUARLYN_BUILD_DATA_DIR "back1.bmp"}};
+    for (int entry = 2; entry <= 10; ++entry) keys.push_back({"Gfiles" + std::to_string(entry), path});
+    for (int entry = 11; entry <= 18; ++entry) keys.push_back({"Gfiles" + std::to_string(entry), path});
+    testing::store_keys(rt.settings_store(), keys);
+    rt.after(60'000, [&] { window->Form_KeyDown(kKeyEsc, 0); });
+    run_saver();
+    EXPECT_GT(game().game_lines + game().game_score, 0) << name << ": the robot played";
   }
 }
 

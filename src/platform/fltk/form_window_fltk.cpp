@@ -2,7 +2,9 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Scrollbar.H>
@@ -452,6 +454,11 @@ class ScrollView final : public Fl_Scrollbar, public ControlView {
   void sync_content(bool) override {
     if (minimum() != model_.Min || maximum() != model_.Max) bounds(model_.Min, model_.Max);
     linesize(model_.SmallChange);
+    // FLTK pages by the share of the range the thumb covers; sized so, a click on the track
+    // moves by LargeChange (the small extra keeps FLTK's rounding down from losing a step).
+    const double range = std::abs(static_cast<double>(model_.Max) - model_.Min);
+    const double page = std::max<double>(model_.LargeChange, 1) + 0.01;
+    if (range > 0) slider_size(page / (range + page));
     // As for a check box: a drag in progress is not taken back.
     if (model_.Value != shown_value_) {
       shown_value_ = model_.Value;
@@ -493,6 +500,214 @@ class FrameView final : public Fl_Box, public ControlView {
   Frame& model_;
 };
 
+// A picture box shows its own picture at its top-left corner, inside a sunken border.
+class PictureBoxView final : public Fl_Box, public ControlView {
+ public:
+  PictureBoxView(PictureBox& model, const ModalForm& form)
+      : Fl_Box(0, 0, 0, 0), ControlView(model, form), model_(model) {
+    box(FL_DOWN_FRAME);
+  }
+  Fl_Widget& widget() override { return *this; }
+  int handle(int event) override { return handle_mouse(event) ? 1 : Fl_Box::handle(event); }
+
+ protected:
+  void draw() override {
+    fl_rectf(x(), y(), w(), h(), fl_colour(model_.BackColor));
+    const int width = std::min(shown_.width(), w());
+    const int height = std::min(shown_.height(), h());
+    if (width > 0 && height > 0) fl_draw_image(picture_rgb, this, x(), y(), width, height, 3);
+    draw_box(box(), x(), y(), w(), h(), color());
+  }
+  void sync_content(bool resized) override {
+    if (!resized && same_picture(shown_, model_.picture)) return;
+    shown_ = model_.picture;
+    redraw();
+  }
+
+ private:
+  // Hands FLTK part of one row of the picture as RGB bytes.
+  static void picture_rgb(void* data, int x, int y, int w, uchar* buffer) {
+    const Pixel* row = static_cast<PictureBoxView*>(data)->shown_.row(y);
+    for (int i = 0; i < w; ++i) {
+      const Pixel pixel = row[x + i];
+      buffer[i * 3] = static_cast<uchar>(pixel >> 16);
+      buffer[i * 3 + 1] = static_cast<uchar>(pixel >> 8);
+      buffer[i * 3 + 2] = static_cast<uchar>(pixel);
+    }
+  }
+
+  PictureBox& model_;
+  Surface shown_;
+};
+
+// The browsers' shared list: rows drawn as given (no format characters), clicks reported by row.
+class RowList : public Fl_Browser {
+ public:
+  RowList() : Fl_Browser(0, 0, 0, 0) {
+    format_char(0);
+    type(FL_MULTI_BROWSER);
+    color(kButtonFace, kButtonPressed);
+    textcolor(kButtonText);
+    textsize(kButtonTextSize);
+  }
+
+ protected:
+  // Replaces the rows when they differ from what is shown.
+  void show_rows(const std::vector<std::string>& rows) {
+    bool same = static_cast<size_t>(size()) == rows.size();
+    for (int i = 0; same && i < size(); ++i) same = rows[static_cast<size_t>(i)] == text(i + 1);
+    if (same) return;
+    clear();
+    for (const std::string& row : rows) add(row.c_str());
+  }
+  void show_selection(int row, bool selected) {
+    if ((Fl_Browser::selected(row + 1) != 0) != selected) select(row + 1, selected ? 1 : 0);
+  }
+  // A press on a row (not on a scroll bar): its row index, else -1. Returns whether the press
+  // belongs to the rows at all.
+  bool pressed_row(int event, int& row) {
+    row = -1;
+    if (event != FL_PUSH || Fl::event_button() != FL_LEFT_MOUSE) return false;
+    if (Fl::event_inside(&scrollbar) || Fl::event_inside(&hscrollbar)) return false;
+    void* item = find_item(Fl::event_y());
+    if (item != nullptr) row = lineno(item) - 1;
+    return true;
+  }
+};
+
+// A list box or a file list: one row per model row, the model's selection shown.
+class ListView final : public RowList, public ControlView {
+ public:
+  ListView(ListBox& model, const ModalForm& form) : ControlView(model, form), model_(model) {}
+  Fl_Widget& widget() override { return *this; }
+  int handle(int event) override {
+    int row = -1;
+    if (pressed_row(event, row)) {
+      if (form().loaded() && row >= 0) {
+        if (Fl::event_clicks() != 0) {
+          Fl::event_clicks(0);
+          model_.double_click_row(row);
+        } else {
+          model_.click_row(row, shift_state() & 3);
+        }
+      }
+      return 1;
+    }
+    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
+    // Keys leave the rows as they are and move the focus on.
+    if (event == FL_KEYBOARD) return 0;
+    if (event == FL_DRAG || event == FL_RELEASE) return 1;
+    return Fl_Browser::handle(event);
+  }
+
+ protected:
+  void sync_content(bool) override {
+    std::vector<std::string> rows;
+    for (int i = 0; i < model_.ListCount(); ++i) rows.push_back(model_.List(i));
+    show_rows(rows);
+    for (int i = 0; i < model_.ListCount(); ++i) show_selection(i, model_.Selected(i));
+  }
+
+ private:
+  ListBox& model_;
+};
+
+// The folder list: the path's folders indented step by step, then the subfolders one step
+// further; the current folder and the clicked row are marked.
+class FolderView final : public RowList, public ControlView {
+ public:
+  FolderView(DirListBox& model, const ModalForm& form) : ControlView(model, form), model_(model) {}
+  Fl_Widget& widget() override { return *this; }
+  int handle(int event) override {
+    int row = -1;
+    if (pressed_row(event, row)) {
+      if (form().loaded() && row >= 0) {
+        if (Fl::event_clicks() != 0) {
+          Fl::event_clicks(0);
+          model_.double_click_row(row);
+        } else {
+          model_.click_row(row);
+        }
+      }
+      return 1;
+    }
+    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
+    // Keys leave the rows as they are and move the focus on.
+    if (event == FL_KEYBOARD) return 0;
+    if (event == FL_DRAG || event == FL_RELEASE) return 1;
+    return Fl_Browser::handle(event);
+  }
+
+ protected:
+  void sync_content(bool) override {
+    std::vector<std::string> rows;
+    for (size_t i = 0; i < model_.rows.size(); ++i) {
+      const std::string& path = model_.rows[i];
+      const size_t slash = path.find_last_of('/');
+      const std::string name = path == "/" ? "/" : path.substr(slash + 1);
+      const int depth = std::min(static_cast<int>(i), model_.depth_of_path);
+      rows.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') +
+                     (static_cast<int>(i) < model_.depth_of_path ? "[-] " : "[+] ") + name);
+    }
+    show_rows(rows);
+    for (size_t i = 0; i < model_.rows.size(); ++i) {
+      const int row = static_cast<int>(i);
+      show_selection(row, model_.ListIndex >= 0 ? row == model_.ListIndex : row == model_.depth_of_path - 1);
+    }
+  }
+
+ private:
+  DirListBox& model_;
+};
+
+// The drive list: a drop-down of the drives' names.
+class DriveView final : public Fl_Choice, public ControlView {
+ public:
+  DriveView(DriveListBox& model, const ModalForm& form)
+      : Fl_Choice(0, 0, 0, 0), ControlView(model, form), model_(model) {
+    color(kButtonFace, kButtonPressed);
+    textcolor(kButtonText);
+    textsize(kButtonTextSize);
+    callback(chosen);
+  }
+  Fl_Widget& widget() override { return *this; }
+  int handle(int event) override {
+    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
+    return Fl_Choice::handle(event);
+  }
+
+ protected:
+  void sync_content(bool) override {
+    if (model_.names != names_) {
+      names_ = model_.names;
+      labels_.clear();
+      for (const std::string& name : names_) labels_.push_back(label_text(name));
+      items_.assign(labels_.size() + 1, Fl_Menu_Item{});
+      for (size_t i = 0; i < labels_.size(); ++i) {
+        items_[i].text = labels_[i].c_str();
+        items_[i].labeltype_ = FL_NORMAL_LABEL;
+        items_[i].labelsize_ = kButtonTextSize;
+        items_[i].labelcolor_ = FL_FOREGROUND_COLOR;
+      }
+      menu(items_.data());
+    }
+    const auto found = std::find(model_.paths.begin(), model_.paths.end(), model_.Drive);
+    const int row = found == model_.paths.end() ? -1 : static_cast<int>(found - model_.paths.begin());
+    if (row >= 0 && value() != row) value(row);
+  }
+
+ private:
+  static void chosen(Fl_Widget* widget, void*) {
+    auto& view = static_cast<DriveView&>(*widget);
+    if (view.form().loaded()) view.model_.choose(view.value());
+  }
+
+  DriveListBox& model_;
+  std::vector<std::string> names_;
+  std::vector<std::string> labels_;
+  std::vector<Fl_Menu_Item> items_;
+};
+
 ControlView* make_view(Control& control, const ModalForm& form) {
   if (auto* image = dynamic_cast<Image*>(&control)) return new PictureView(*image, form);
   if (auto* label = dynamic_cast<Label*>(&control)) return new LabelView(*label, form);
@@ -501,6 +716,10 @@ ControlView* make_view(Control& control, const ModalForm& form) {
   if (auto* check = dynamic_cast<CheckBox*>(&control)) return new CheckView(*check, form);
   if (auto* scroll = dynamic_cast<HScrollBar*>(&control)) return new ScrollView(*scroll, form);
   if (auto* frame = dynamic_cast<Frame*>(&control)) return new FrameView(*frame, form);
+  if (auto* box = dynamic_cast<PictureBox*>(&control)) return new PictureBoxView(*box, form);
+  if (auto* list = dynamic_cast<ListBox*>(&control)) return new ListView(*list, form);
+  if (auto* folders = dynamic_cast<DirListBox*>(&control)) return new FolderView(*folders, form);
+  if (auto* drives = dynamic_cast<DriveListBox*>(&control)) return new DriveView(*drives, form);
   return nullptr;
 }
 

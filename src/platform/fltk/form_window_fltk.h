@@ -12,7 +12,11 @@
 //   text, wrapped at its width, straight over what lies beneath; a `TextBox` is a one-line
 //   input; a `CommandButton` a push button, drawn as its picture when it has one (pressed:
 //   shifted and darkened; focused: a dotted rectangle); a `CheckBox` a check button; an
-//   `HScrollBar` a horizontal scroll bar; a `Frame` an engraved border with its caption.
+//   `HScrollBar` a horizontal scroll bar (its arrows step by SmallChange, its track by
+//   LargeChange); a `Frame` an engraved border with its caption; a
+//   `PictureBox` its picture unscaled at its top-left corner in a sunken border; a `ListBox` or
+//   `FileListBox` a list of its rows with the model's selection; a `DirListBox` the path's
+//   folders indented, then the subfolders; a `DriveListBox` a drop-down of the drives.
 // - Model to widgets: `sync` takes every change of the model (places, visibility, pictures,
 //   texts, values, tooltips) and redraws only what changed; the window calls it in every wait
 //   of the event loop, so whatever a handler changed is drawn in the same wait. A tooltip that
@@ -25,7 +29,9 @@
 //   only moves the focus); if that unloaded the form the key goes no further, otherwise the box
 //   edits as usual and the text is copied into the model at once. Enter and Space press the
 //   focused button. A check box click flips `Value` then calls `Click`; moving the scroll bar
-//   sets `Value` and calls `Change`. Events that arrive after the form unloaded reach nothing.
+//   sets `Value` and calls `Change`. A click on a row of a list goes to the model's `click_row`
+//   (with Shift and Ctrl), a double click to `double_click_row`; a drive picked from the drop-down
+//   to `choose`. Events that arrive after the form unloaded reach nothing.
 // - The close box unloads a form that has a caption; Escape closes nothing.
 #pragma once
 

@@ -129,6 +129,59 @@ std::optional<Surface> load_picture(const std::string& path) {
   return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
 }
 
+namespace {
+
+// Decodes through `decode_jpeg_at` (given the size for the decoder) for a JPEG, else through
+// `decode_whole`, then scales to the size drawn.
+template <typename Jpeg, typename Whole>
+std::optional<Surface> decode_at(bool jpeg, const DrawnSize& drawn_size, const Jpeg& decode_jpeg_at,
+                                 const Whole& decode_whole) {
+  Rect drawn;
+  const auto note_size = [&](int width, int height) {
+    drawn = drawn_size(width, height);
+    return drawn;
+  };
+  std::optional<Surface> picture;
+  if (jpeg) {
+    picture = decode_jpeg_at(note_size);
+  } else {
+    picture = decode_whole();
+    if (picture) note_size(picture->width(), picture->height());
+  }
+  if (!picture || drawn.width <= 0 || drawn.height <= 0 || drawn.width > kMaxPictureSide ||
+      drawn.height > kMaxPictureSide) {
+    return std::nullopt;
+  }
+  if (picture->width() == drawn.width && picture->height() == drawn.height) return picture;
+  Surface scaled(drawn.width, drawn.height);
+  paint_picture(scaled, *picture, 0, 0, drawn.width, drawn.height);
+  return scaled;
+}
+
+}  // namespace
+
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size, const DrawnSize& drawn_size) {
+  return decode_at(
+      data != nullptr && starts_with(data, size, {0xFF, 0xD8, 0xFF}), drawn_size,
+      [&](const DrawnSize& at) { return decode_jpeg(data, size, at); }, [&] { return decode_picture(data, size); });
+}
+
+// A JPEG is read from the file a block at a time; other formats are small enough to read whole.
+std::optional<Surface> load_picture(const std::string& path, const DrawnSize& drawn_size) {
+  CheckedFile file = CheckedFile::open(path, kMaxFileSize);
+  const std::optional<std::string> head = file.read_prefix(3);
+  if (!head) return std::nullopt;
+  const auto* magic = reinterpret_cast<const unsigned char*>(head->data());
+  return decode_at(
+      starts_with(magic, head->size(), {0xFF, 0xD8, 0xFF}), drawn_size,
+      [&](const DrawnSize& at) { return read_jpeg(file.fd(), file.size(), at); },
+      [&]() -> std::optional<Surface> {
+        const std::optional<std::string> bytes = file.read_prefix(SIZE_MAX);
+        if (!bytes) return std::nullopt;
+        return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
+      });
+}
+
 bool save_picture(const Surface& picture, const std::string& path) {
   if (picture.empty()) return false;
   const std::optional<std::vector<unsigned char>> bytes = encode_bmp(picture);
