@@ -1,13 +1,13 @@
 #include "config/configuration_window.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "config/info_dialogs.h"
 #include "config/options_dialog.h"
 #include "config/window_art.h"
 #include "platform/waiting.h"
+#include "saver/music_and_sound.h"
 #include "saver/saver_window.h"
 #include "startup/default_files.h"
 #include "startup/run_modes.h"
@@ -55,12 +55,6 @@ void place_button(CommandButton& button, const Rect& bounds, WindowArt face, con
   button.bounds = bounds;
   button.picture = window_art(face);
   button.ToolTipText = tooltip;
-}
-
-bool is_wave_file(const std::string& path) {
-  std::string ending = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-  for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return ending == "WAV";
 }
 
 }  // namespace
@@ -205,7 +199,7 @@ void frm_configuration::play_audio(std::string x) {
   control.Notify = true;
   control.Wait = false;
   control.Shareable = false;
-  control.DeviceType = is_wave_file(x) ? "WaveAudio" : "Sequencer";
+  control.DeviceType = ends_in_wav(x) ? "WaveAudio" : "Sequencer";
   control.FileName = x;
   control.Command("Open");
   audio_open = 1;

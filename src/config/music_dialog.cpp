@@ -1,24 +1,13 @@
 #include "config/music_dialog.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "config/dialog_look.h"
 #include "config/info_dialogs.h"
+#include "saver/music_and_sound.h"
 #include "startup/default_files.h"
 
 namespace quarlyn {
-
-namespace {
-
-bool wave_file(const std::string& path) {
-  if (path.size() < 3) return false;
-  std::string end = path.substr(path.size() - 3);
-  std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::toupper(c); });
-  return end == "WAV";
-}
-
-}  // namespace
 
 frm_music::frm_music(Runtime& runtime, Settings& settings)
     : MMControl1(runtime.create_mm_control()), runtime_(runtime), settings_(settings), browser_(Drive1, Dir1, File1) {
@@ -122,7 +111,7 @@ void frm_music::play_audio(const std::string& x) {
   MMControl1->Notify = true;
   MMControl1->Wait = false;
   MMControl1->Shareable = false;
-  MMControl1->DeviceType = wave_file(x) ? "WaveAudio" : "Sequencer";
+  MMControl1->DeviceType = ends_in_wav(x) ? "WaveAudio" : "Sequencer";
   MMControl1->FileName = x;
   MMControl1->Command("Open");
   MMControl1->Command("Play");

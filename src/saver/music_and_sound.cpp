@@ -28,17 +28,17 @@ void open_device(MMControl& control, bool notify, const char* device, const std:
   control.Command("Open");
 }
 
+// One tune at a time: a wave tune and a MIDI tune never play together.
+bool a_tune_plays(const SaverWindowState& window) { return window.midi_busy != 0 || window.wav_busy != 0; }
+
+}  // namespace
+
 bool ends_in_wav(const std::string& path) {
   if (path.size() < 3) return false;
   std::string ending = path.substr(path.size() - 3);
   for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return ending == "WAV";
 }
-
-// One tune at a time: a wave tune and a MIDI tune never play together.
-bool a_tune_plays(const SaverWindowState& window) { return window.midi_busy != 0 || window.wav_busy != 0; }
-
-}  // namespace
 
 void stakko_initwav(Saver& saver) {
   if (saver.window.wav_opened == 1) return;

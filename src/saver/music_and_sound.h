@@ -11,6 +11,10 @@
 namespace quarlyn {
 
 // Opens the effects file once per saver run (whatever the effects setting says).
+// A playlist entry or tune whose path ends in "WAV", in any letter case, plays as a wave file;
+// every other as MIDI.
+bool ends_in_wav(const std::string& path);
+
 void stakko_initwav(Saver& saver);
 // Sound effects: 1 rotation, 2 landing, 3 rows cleared (and the fill), 4 four rows, 5 a new
 // high score. Dropped, not delayed, while `sound_hold` runs or effects are off.
