@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string_view>
 
@@ -563,6 +564,27 @@ class RowList : public Fl_Browser {
   void show_selection(int row, bool selected) {
     if ((Fl_Browser::selected(row + 1) != 0) != selected) select(row + 1, selected ? 1 : 0);
   }
+  // A press on a row goes to `press` with the row and whether it was a double click, and only
+  // while the form is loaded; the mouse's moves go to `mouse`. Keys leave the rows as they are
+  // and move the focus on.
+  int handle_rows(int event, bool loaded, const std::function<void(int row, bool twice)>& press,
+                  const std::function<void(int event)>& mouse) {
+    int row = -1;
+    if (pressed_row(event, row)) {
+      if (loaded && row >= 0) {
+        const bool twice = Fl::event_clicks() != 0;
+        Fl::event_clicks(0);
+        press(row, twice);
+      }
+      return 1;
+    }
+    if (event == FL_ENTER || event == FL_MOVE) mouse(event);
+    if (event == FL_KEYBOARD) return 0;
+    if (event == FL_DRAG || event == FL_RELEASE) return 1;
+    return Fl_Browser::handle(event);
+  }
+
+ private:
   // A press on a row (not on a scroll bar): its row index, else -1. Returns whether the press
   // belongs to the rows at all.
   bool pressed_row(int event, int& row) {
@@ -581,23 +603,10 @@ class ListView final : public RowList, public ControlView {
   ListView(ListBox& model, const ModalForm& form) : ControlView(model, form), model_(model) {}
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
-    int row = -1;
-    if (pressed_row(event, row)) {
-      if (form().loaded() && row >= 0) {
-        if (Fl::event_clicks() != 0) {
-          Fl::event_clicks(0);
-          model_.double_click_row(row);
-        } else {
-          model_.click_row(row, shift_state() & 3);
-        }
-      }
-      return 1;
-    }
-    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
-    // Keys leave the rows as they are and move the focus on.
-    if (event == FL_KEYBOARD) return 0;
-    if (event == FL_DRAG || event == FL_RELEASE) return 1;
-    return Fl_Browser::handle(event);
+    return handle_rows(
+        event, form().loaded(),
+        [&](int row, bool twice) { twice ? model_.double_click_row(row) : model_.click_row(row, shift_state() & 3); },
+        [&](int mouse_event) { handle_mouse(mouse_event); });
   }
 
  protected:
@@ -619,23 +628,10 @@ class FolderView final : public RowList, public ControlView {
   FolderView(DirListBox& model, const ModalForm& form) : ControlView(model, form), model_(model) {}
   Fl_Widget& widget() override { return *this; }
   int handle(int event) override {
-    int row = -1;
-    if (pressed_row(event, row)) {
-      if (form().loaded() && row >= 0) {
-        if (Fl::event_clicks() != 0) {
-          Fl::event_clicks(0);
-          model_.double_click_row(row);
-        } else {
-          model_.click_row(row);
-        }
-      }
-      return 1;
-    }
-    if (event == FL_ENTER || event == FL_MOVE) handle_mouse(event);
-    // Keys leave the rows as they are and move the focus on.
-    if (event == FL_KEYBOARD) return 0;
-    if (event == FL_DRAG || event == FL_RELEASE) return 1;
-    return Fl_Browser::handle(event);
+    return handle_rows(
+        event, form().loaded(),
+        [&](int row, bool twice) { twice ? model_.double_click_row(row) : model_.click_row(row); },
+        [&](int mouse_event) { handle_mouse(mouse_event); });
   }
 
  protected:
