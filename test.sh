@@ -45,6 +45,8 @@ done
 
 echo "== benchmarks (figures only)"
 build/tests/quarlyn_bench --benchmark_min_time=0.2
+# The real saver's processor use, memory and frame pacing beside a bare window's (own Xvfb).
+tools/bench-saver.sh 10 || echo "the saver's benchmark could not run to its end"
 
 echo "== sanitized tests"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
