@@ -1,5 +1,5 @@
 // The real multimedia control on SDL_mixer. SDL's "disk" audio driver writes the mixed output
-// (16-bit stereo at the device's 44100 Hz) to a file in real time, which the tests read back.
+// (16-bit stereo at the device's rate) to a file in real time, which the tests read back.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -32,7 +32,7 @@ namespace quarlyn {
 namespace {
 
 constexpr int32_t kPlaying = 526;
-constexpr double kOutputFramesPerMs = 44.1;
+constexpr double kOutputFramesPerMs = AudioDevice::kFormat.frequency / 1000.0;
 
 void put_le(std::string& out, uint32_t value, int count) {
   for (int i = 0; i < count; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);

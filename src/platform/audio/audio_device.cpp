@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kFrequency = AudioDevice::kFormat.frequency;
 constexpr int kChannels = AudioDevice::kFormat.frame_bytes / 2;  // 16-bit samples
-// About 23 ms at 44100 Hz: short enough for effects, long enough not to starve.
+// 32 ms: short enough for effects, long enough not to starve.
 constexpr int kBufferFrames = 1024;
 // SDL_mixer drives the synthesizer at five times its own default gain, where some tunes clip on
 // their own. Here the loudest tune of the default playlist peaks near -4 dBFS, which leaves the
