@@ -83,7 +83,9 @@ void AudioMMControl::open() {
 void AudioMMControl::poll() {
   if (finished(reading_)) file_ = reading_.get().value_or(std::vector<char>());
   if (finished(decoding_)) sound_ = decoding_.get();
-  if (waiting_play_ && !reading_.valid() && !decoding_.valid()) try_start();
+  // Decoding needs the device open, so it counts as activity.
+  if (decoding_.valid()) device_.wake();
+  else if (waiting_play_ && !reading_.valid()) try_start();
   load_timer_.set_enabled(reading_.valid() || decoding_.valid() || waiting_play_.has_value());
 }
 
