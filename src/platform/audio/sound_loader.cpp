@@ -18,6 +18,13 @@ std::optional<std::vector<char>> read_regular_file(const std::string& path, std:
   return bytes;
 }
 
+// A converted wave keeps the converter's working buffer, which for a change of rate is several
+// times the sound's size.
+void fit_buffer(Mix_Chunk& chunk) {
+  if (chunk.allocated == 0 || chunk.alen == 0) return;
+  if (void* fitted = SDL_realloc(chunk.abuf, chunk.alen)) chunk.abuf = static_cast<Uint8*>(fitted);
+}
+
 }  // namespace
 
 void ChunkDeleter::operator()(Mix_Chunk* chunk) const {
@@ -53,6 +60,7 @@ LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mi
   const std::lock_guard lock(mixer_lock);
   if (kind == SoundKind::kWave) {
     sound.chunk = ChunkPtr(Mix_LoadWAV_RW(source, 1), ChunkDeleter{&mixer_lock});
+    if (sound.chunk) fit_buffer(*sound.chunk);
     return sound;
   }
   Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, 1);
