@@ -1,4 +1,4 @@
-// Prints how loud a recording of the mixed output is: raw signed 16-bit stereo at 44100 Hz, as
+// Prints how loud a recording of the mixed output is: raw signed 16-bit stereo at 32000 Hz, as
 // SDL's disk audio driver writes it. For tools/sound-levels.sh.
 //
 //   sound_levels LABEL FILE
@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int kRate = 32000;
 constexpr int kChannels = 2;
 constexpr std::size_t kBlockSamples = kRate * kChannels * 2 / 5;  // 400 ms
 constexpr double kGateDb = -70;

@@ -1,5 +1,5 @@
 // The real multimedia control on SDL_mixer. SDL's "disk" audio driver writes the mixed output
-// (16-bit stereo at the device's 44100 Hz) to a file in real time, which the tests read back.
+// (16-bit stereo at the device's rate) to a file in real time, which the tests read back.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -31,7 +32,7 @@ namespace quarlyn {
 namespace {
 
 constexpr int32_t kPlaying = 526;
-constexpr double kOutputFramesPerMs = 44.1;
+constexpr double kOutputFramesPerMs = AudioDevice::kFormat.frequency / 1000.0;
 
 void put_le(std::string& out, uint32_t value, int count) {
   for (int i = 0; i < count; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
@@ -194,6 +195,10 @@ class MMControlTest : public ::testing::Test {
   std::vector<int16_t> output_after_closing() {
     controls_.clear();
     runtime_.reset();
+    return output();
+  }
+
+  std::vector<int16_t> output() const {
     std::ifstream in(output_file_, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<int16_t> samples(bytes.size() / 2);
@@ -395,6 +400,46 @@ TEST_F(MMControlTest, TheSynthesizerPrintsNothing) {
   EXPECT_EQ(printed.find("fluidsynth"), std::string::npos) << printed.substr(0, 500);
 }
 
+// SDL names its sound thread "SDLAudioP" and the device's number.
+int sound_threads() {
+  int count = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::ifstream comm(task.path() / "comm");
+    std::string name;
+    std::getline(comm, name);
+    if (name.starts_with("SDLAudio")) ++count;
+  }
+  return count;
+}
+
+TEST_F(MMControlTest, NoSoundThreadRunsUntilASoundPlaysNorLongAfter) {
+  {
+    AudioDevice device(*runtime_, 300);
+    const std::unique_ptr<MMControl> control = create_audio_control(*runtime_, device);
+    control->DeviceType = "WaveAudio";
+    control->FileName = write_file("sine.wav", stepped_sine_wave());
+    control->Command("Open");
+    yield_for(300);
+    EXPECT_EQ(sound_threads(), 0);
+
+    play(*control, 0, 200);
+    ASSERT_TRUE(yield_until_stopped(*control, 3000));
+    EXPECT_EQ(sound_threads(), 1);
+    for (int waited = 0; sound_threads() > 0 && waited < 5000; waited += 50) yield_for(50);
+    EXPECT_EQ(sound_threads(), 0);
+
+    play(*control, 500, 700);  // the device wakes again for it
+    EXPECT_EQ(control->Mode(), kPlaying);
+    ASSERT_TRUE(yield_until_stopped(*control, 3000));
+    control->Command("Close");
+  }
+  // The disk driver starts its file afresh at every opening.
+  const std::vector<int16_t> samples = output();
+  const LoudSpan span = loud_span(samples, 500);
+  EXPECT_NEAR(span.ms(), 200, 25);
+  EXPECT_NEAR(peak(samples, span.first, span.last), 7000, 800);
+}
+
 class MMControlWithoutDeviceTest : public MMControlTest {
  protected:
   MMControlWithoutDeviceTest() : MMControlTest("nosuchdriver") {}
@@ -421,7 +466,7 @@ TEST_F(MMControlWithoutDeviceTest, OneLineSaysItRunsSilent) {
   const ScopedEnv alsa("SDL_AUDIODRIVER", "alsa");
   const ScopedEnv no_card("AUDIODEV", "nosuchpcm");  // fails alike with a sound card or without
   ::testing::internal::CaptureStderr();
-  open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave()));
+  play(open_control("WaveAudio", write_file("sine.wav", stepped_sine_wave())), 0, 0);
   const std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
   EXPECT_NE(printed.find("running silent"), std::string::npos) << printed;

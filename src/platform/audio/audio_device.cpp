@@ -8,19 +8,25 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/runtime.h"
 
 namespace quarlyn {
 namespace {
 
-constexpr int kFrequency = 44100;
-constexpr int kChannels = 2;
-// About 23 ms at 44100 Hz: short enough for effects, long enough not to starve.
+constexpr int kFrequency = AudioDevice::kFormat.frequency;
+constexpr int kChannels = AudioDevice::kFormat.frame_bytes / 2;  // 16-bit samples
+// 32 ms: short enough for effects, long enough not to starve.
 constexpr int kBufferFrames = 1024;
 // SDL_mixer drives the synthesizer at five times its own default gain, where some tunes clip on
 // their own. Here the loudest tune of the default playlist peaks near -4 dBFS, which leaves the
 // effects room.
 constexpr int kMusicVolume = 80;
+// How often the device looks whether anything still plays.
+constexpr int32_t kIdleCheckMs = 1000;
 
 // SDL_mixer plays silence when told of a soundfont that is missing, so only one found is named.
 // Debian's General MIDI soundfonts, the small one first: every tune loads its soundfont anew,
@@ -45,19 +51,42 @@ void silence_synthesizer() {
 // matters to a person.
 void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
-bool open_output() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kBufferFrames) == 0) return true;
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  return false;
+// SDL_mixer opens SDL's audio and starts its sound thread; SDL's audio drivers may keep threads of
+// their own (device hot-plugging) until the audio subsystem quits, so a sleeping device quits it.
+bool open_output(std::mutex& mixer_lock) {
+  const std::lock_guard lock(mixer_lock);
+  // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and a saver must end
+  // when the desktop terminates it.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  silence_synthesizer();
+  snd_lib_error_set_handler(ignore_alsa_error);
+  bool opened = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (opened && Mix_OpenAudioDevice(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    opened = false;
+  }
+  snd_lib_error_set_handler(nullptr);
+  if (!opened) {
+    std::fprintf(stderr, "quarlyn: no sound device (%s); running silent\n", SDL_GetError());
+    return false;
+  }
+  choose_soundfont();  // the mixer forgets it at every closing
+  Mix_VolumeMusic(kMusicVolume);
+  return true;
 }
 
-AudioFormat query_format() {
-  int frequency = 0;
-  Uint16 format = 0;
-  int channels = 0;
-  if (Mix_QuerySpec(&frequency, &format, &channels) == 0) return {};
-  return {frequency, static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels};
+bool close_output(std::mutex& mixer_lock) {
+  const std::lock_guard lock(mixer_lock);
+  Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return true;
+}
+
+// SDL keeps error texts per thread and frees them by itself only for threads it started.
+bool on_worker(bool (*step)(std::mutex&), std::mutex* mixer_lock) {
+  const bool done = step(*mixer_lock);
+  SDL_TLSCleanup();
+  return done;
 }
 
 }  // namespace
@@ -70,57 +99,96 @@ std::string first_existing_file(const std::vector<std::string>& candidates) {
   return "";
 }
 
-AudioDevice::~AudioDevice() {
-  if (state_ != State::kOpen) return;
-  Mix_CloseAudio();
-  Mix_Quit();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+AudioDevice::AudioDevice(Runtime& runtime, int32_t sleep_after_ms)
+    : runtime_(runtime), sleep_after_ms_(sleep_after_ms), idle_timer_(runtime) {
+  idle_timer_.set_interval(kIdleCheckMs);
+  idle_timer_.on_timer = [this] { check_idle(); };
 }
 
-bool AudioDevice::open() {
-  if (state_ != State::kUnopened) return state_ == State::kOpen;
-  state_ = State::kFailed;
-  // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and a saver must end
-  // when the desktop terminates it.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  silence_synthesizer();
-  snd_lib_error_set_handler(ignore_alsa_error);
-  const bool opened = open_output();
-  snd_lib_error_set_handler(nullptr);
-  if (!opened) {
-    std::fprintf(stderr, "quarlyn: no sound device (%s); running silent\n", SDL_GetError());
-    return false;
+AudioDevice::~AudioDevice() {
+  if (transition_.valid()) transition_.wait();
+  settle();
+  if (state_ == State::kOpen) close_output(mixer_lock_);
+  if (state_ == State::kOpen || state_ == State::kAsleep) Mix_Quit();
+}
+
+AudioDevice::Readiness AudioDevice::wake() {
+  settle();
+  last_active_ = runtime_.time_get_time();
+  switch (state_) {
+    case State::kUnopened:
+      // The first opening answers at once, so that without a device every control reports
+      // stopped from its first "Play".
+      opened(open_output(mixer_lock_));
+      return awake() ? Readiness::kReady : Readiness::kUnavailable;
+    case State::kAsleep:
+      start_transition(State::kWaking, open_output);
+      return Readiness::kWaking;
+    case State::kOpen:
+      return Readiness::kReady;
+    case State::kFailed:
+      return Readiness::kUnavailable;
+    case State::kWaking:
+    case State::kFallingAsleep:
+      break;
   }
-  format_ = query_format();
-  choose_soundfont();
-  Mix_VolumeMusic(kMusicVolume);
-  state_ = State::kOpen;
-  return true;
+  return Readiness::kWaking;
+}
+
+void AudioDevice::start_transition(State state, bool (*step)(std::mutex&)) {
+  state_ = state;
+  // With both policies the library falls back to running the step at the first wait when no
+  // thread can be started, rather than throwing.
+  transition_ = std::async(std::launch::async | std::launch::deferred, on_worker, step, &mixer_lock_);
+  idle_timer_.set_enabled(true);
+}
+
+void AudioDevice::settle() {
+  if (!transition_.valid() || transition_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) return;
+  const bool success = transition_.get();
+  if (state_ == State::kWaking) opened(success);
+  else state_ = State::kAsleep;
+}
+
+void AudioDevice::opened(bool success) {
+  state_ = success ? State::kOpen : State::kFailed;
+  idle_timer_.set_enabled(success);
+  const int channels = static_cast<int>(channel_used_.size());
+  if (success && channels > Mix_AllocateChannels(-1)) Mix_AllocateChannels(channels);
+}
+
+void AudioDevice::check_idle() {
+  settle();
+  if (state_ == State::kAsleep || state_ == State::kFailed) idle_timer_.set_enabled(false);
+  if (!awake()) return;
+  const int32_t now = runtime_.time_get_time();
+  if (Mix_Playing(-1) > 0 || Mix_PlayingMusic() != 0) last_active_ = now;
+  else if (clock_diff(now, last_active_) >= sleep_after_ms_) start_transition(State::kFallingAsleep, close_output);
 }
 
 int AudioDevice::acquire_channel() {
-  if (state_ != State::kOpen) return -1;
+  if (state_ == State::kFailed) return -1;
   const auto unused = std::find(channel_used_.begin(), channel_used_.end(), false);
   const int channel = static_cast<int>(unused - channel_used_.begin());
   if (unused == channel_used_.end()) channel_used_.push_back(true);
   else *unused = true;
-  if (channel >= Mix_AllocateChannels(-1)) Mix_AllocateChannels(channel + 1);
+  if (awake() && channel >= Mix_AllocateChannels(-1)) Mix_AllocateChannels(channel + 1);
   return channel;
 }
 
 void AudioDevice::release_channel(int channel) {
   if (channel < 0 || channel >= static_cast<int>(channel_used_.size())) return;
-  Mix_HaltChannel(channel);
+  if (awake()) Mix_HaltChannel(channel);
   channel_used_[channel] = false;
 }
 
 bool AudioDevice::music_playing_for(const void* owner) const {
-  return state_ == State::kOpen && owner == music_owner_ && Mix_PlayingMusic() != 0;
+  return awake() && owner == music_owner_ && Mix_PlayingMusic() != 0;
 }
 
 void AudioDevice::halt_music_of(const void* owner) {
-  if (state_ != State::kOpen || owner != music_owner_) return;
-  Mix_HaltMusic();
+  if (owner != music_owner_) return;
+  if (awake()) Mix_HaltMusic();
   music_owner_ = nullptr;
 }
 

@@ -1,27 +1,36 @@
 // The process's one audio output, shared by all multimedia controls of a runtime.
 //
 // Contract:
-// - Nothing touches SDL until the first `open()`, which opens SDL_mixer at 44100 Hz stereo,
-//   points the MIDI synthesizer at the first General MIDI soundfont installed and turns the
-//   synthesizer's log off. If that fails (no sound card, an unknown SDL_AUDIODRIVER), one line
-//   on stderr says so and the device stays closed for good: `open()` keeps returning false and
-//   every control stays silent.
+// - Nothing touches SDL until the first `wake()`, which opens SDL_mixer at once, at 32000 Hz
+//   16-bit stereo whatever the hardware prefers (SDL converts), so that decoded waves and tunes
+//   stay valid from one opening to the next. It points the MIDI synthesizer at the first
+//   General MIDI soundfont installed and turns the synthesizer's log off. If that fails (no
+//   sound card, an unknown SDL_AUDIODRIVER), one line on stderr says so and the device stays
+//   closed for good: `wake()` keeps answering `kUnavailable` and every control stays silent.
+// - Once nothing has played for `sleep_after_ms`, the device closes on a worker thread, so
+//   that no sound thread runs while all is quiet; the next `wake()` opens it again on a worker
+//   and answers `kWaking` until it is open. Opening and closing hold `mixer_lock`.
+// - SDL_mixer may be called on the runtime's thread only while `awake()`; nothing plays while
+//   the device is not awake.
 // - Every control that plays waves gets a mixing channel of its own, so that controls never cut
 //   each other off.
 // - SDL_mixer has a single music stream: the control that started it last owns it, and a tune
 //   counts as playing only for its owner.
-// - `music_lock` serialises loading every sound and freeing tunes, which happen on worker
-//   threads.
+// - `mixer_lock` serialises decoding every sound, freeing decoded sounds and opening and
+//   closing the device, which happen on worker threads.
 // - Destroying the device closes SDL's audio; every control must have been destroyed before.
 // Only files of platform/audio see SDL; `create_audio_control` makes controls for the runtime.
 #pragma once
 
+#include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/audio/wave_slice.h"
+#include "platform/timer.h"
 
 namespace quarlyn {
 
@@ -30,17 +39,24 @@ class Runtime;
 
 class AudioDevice {
  public:
-  AudioDevice() = default;
+  static constexpr int32_t kSleepAfterMs = 4000;
+  // The mixed output's format, the same at every opening. The synthesizer renders at the
+  // mixer's rate: 32000 Hz costs it a quarter less than 44100 Hz and drops only what lies above
+  // 16 kHz, which in the default tunes is 47 dB below the rest.
+  static constexpr AudioFormat kFormat{32000, 4};
+
+  enum class Readiness { kReady, kWaking, kUnavailable };
+
+  explicit AudioDevice(Runtime& runtime, int32_t sleep_after_ms = kSleepAfterMs);
   ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
 
-  // Opens the device at the first call; true while it can play.
-  bool open();
-  // The mixed output's format; meaningful once open.
-  AudioFormat format() const { return format_; }
+  // Asked before anything plays: opens the device when it is closed, and counts as activity.
+  Readiness wake();
+  bool awake() const { return state_ == State::kOpen; }
 
-  // A channel no other control uses, or -1 when the device is not open.
+  // A channel no other control uses, or -1 when there is no device.
   int acquire_channel();
   void release_channel(int channel);
 
@@ -49,16 +65,26 @@ class AudioDevice {
   // Halts the music only if `owner` started it last.
   void halt_music_of(const void* owner);
 
-  std::mutex& music_lock() { return music_lock_; }
+  std::mutex& mixer_lock() { return mixer_lock_; }
 
  private:
-  enum class State { kUnopened, kOpen, kFailed };
+  enum class State { kUnopened, kAsleep, kWaking, kOpen, kFallingAsleep, kFailed };
 
+  // Takes the result of an opening or closing that has finished.
+  void settle();
+  void opened(bool success);
+  void check_idle();
+  void start_transition(State state, bool (*step)(std::mutex&));
+
+  Runtime& runtime_;
+  int32_t sleep_after_ms_;
   State state_ = State::kUnopened;
-  AudioFormat format_;
+  std::future<bool> transition_;
+  Timer idle_timer_;
+  int32_t last_active_ = 0;
   std::vector<bool> channel_used_;
   const void* music_owner_ = nullptr;
-  std::mutex music_lock_;
+  std::mutex mixer_lock_;
 };
 
 // The first of `candidates` that is a readable regular file, or "" when none is.

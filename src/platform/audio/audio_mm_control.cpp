@@ -25,6 +25,11 @@ SoundKind kind_for_device(const std::string& device_type) {
   return SoundKind::kNone;
 }
 
+template <typename T>
+bool finished(const std::future<T>& work) {
+  return work.valid() && work.wait_for(std::chrono::seconds(0)) != std::future_status::timeout;
+}
+
 }  // namespace
 
 std::unique_ptr<MMControl> create_audio_control(Runtime& runtime, AudioDevice& device) {
@@ -38,7 +43,7 @@ AudioMMControl::AudioMMControl(Runtime& runtime, AudioDevice& device)
     if (StatusUpdate) StatusUpdate();
   };
   load_timer_.set_interval(kLoadPollMs);
-  load_timer_.on_timer = [this] { poll_load(); };
+  load_timer_.on_timer = [this] { poll(); };
 }
 
 AudioMMControl::~AudioMMControl() {
@@ -54,10 +59,10 @@ void AudioMMControl::Command(const std::string& command) {
 }
 
 int32_t AudioMMControl::Mode() {
-  poll_load();
+  poll();
   if (waiting_play_) return kPlaying;
   if (kind_ == SoundKind::kMidi) return device_.music_playing_for(this) ? kPlaying : kStopped;
-  if (kind_ == SoundKind::kWave && channel_ >= 0 && Mix_Playing(channel_) != 0) return kPlaying;
+  if (kind_ == SoundKind::kWave && channel_ >= 0 && device_.awake() && Mix_Playing(channel_) != 0) return kPlaying;
   return kStopped;
 }
 
@@ -66,42 +71,57 @@ void AudioMMControl::open() {
   close();
   status_timer_.set_enabled(true);
   const SoundKind kind = kind_for_device(DeviceType);
-  if (kind == SoundKind::kNone || !device_.open() || probe_sound_file(FileName) != kind) return;
+  if (kind == SoundKind::kNone || probe_sound_file(FileName) != kind) return;
   if (kind == SoundKind::kWave && channel_ < 0) channel_ = device_.acquire_channel();
   kind_ = kind;
-  start_load(kind);
-}
-
-void AudioMMControl::start_load(SoundKind kind) {
-  // With both policies the library falls back to loading at the first poll when no thread
+  // With both policies the library falls back to the work at the first poll when no thread
   // can be started, rather than throwing.
-  std::mutex& music_lock = device_.music_lock();
-  loading_ = std::async(std::launch::async | std::launch::deferred, [path = FileName, kind, &music_lock] {
-    LoadedSound sound = load_sound(path, kind, music_lock);
-    // SDL keeps error texts per thread and frees them by itself only for threads it started.
-    SDL_TLSCleanup();
-    return sound;
-  });
+  reading_ = std::async(std::launch::async | std::launch::deferred, read_sound, FileName, kind);
   load_timer_.set_enabled(true);
 }
 
-void AudioMMControl::poll_load() {
-  if (!loading_.valid() || loading_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) return;
-  sound_ = loading_.get();
-  load_timer_.set_enabled(false);
-  if (waiting_play_) {
-    const PlayRequest request = *waiting_play_;
+void AudioMMControl::poll() {
+  if (finished(reading_)) file_ = reading_.get().value_or(std::vector<char>());
+  if (finished(decoding_)) sound_ = decoding_.get();
+  // Decoding needs the device open, so it counts as activity.
+  if (decoding_.valid()) device_.wake();
+  else if (waiting_play_ && !reading_.valid()) try_start();
+  load_timer_.set_enabled(reading_.valid() || decoding_.valid() || waiting_play_.has_value());
+}
+
+void AudioMMControl::try_start() {
+  const bool decoded = sound_.music || sound_.chunk;
+  if (!decoded && file_.empty()) {
     waiting_play_.reset();
-    start(request);
+    return;
   }
+  const AudioDevice::Readiness readiness = device_.wake();
+  if (readiness == AudioDevice::Readiness::kUnavailable) waiting_play_.reset();
+  if (readiness != AudioDevice::Readiness::kReady) return;
+  if (!decoded) {
+    std::mutex& mixer_lock = device_.mixer_lock();
+    decoding_ = std::async(std::launch::async | std::launch::deferred,
+                           [bytes = std::move(file_), kind = kind_, &mixer_lock]() mutable {
+                             LoadedSound sound = decode_sound(std::move(bytes), kind, mixer_lock);
+                             // SDL keeps error texts per thread and frees them by itself only
+                             // for threads it started.
+                             SDL_TLSCleanup();
+                             return sound;
+                           });
+    file_.clear();
+    return;
+  }
+  const PlayRequest request = *waiting_play_;
+  waiting_play_.reset();
+  start(request);
 }
 
 void AudioMMControl::play() {
   if (kind_ == SoundKind::kNone) return;
-  poll_load();
-  const PlayRequest request{From, To};
-  if (loading_.valid()) waiting_play_ = request;
-  else start(request);
+  // Without a device the control reports stopped at once.
+  if (device_.wake() == AudioDevice::Readiness::kUnavailable) return;
+  waiting_play_ = PlayRequest{From, To};
+  poll();
 }
 
 void AudioMMControl::start(const PlayRequest& request) {
@@ -115,29 +135,29 @@ void AudioMMControl::start(const PlayRequest& request) {
 void AudioMMControl::start_wave(const PlayRequest& request) {
   if (!sound_.chunk || channel_ < 0) return;
   Mix_HaltChannel(channel_);
-  range_chunk_.reset();
   Mix_Chunk* chunk = sound_.chunk.get();
   if (request.from < request.to) {
-    const ByteSlice slice = wave_slice(request.from, request.to, device_.format(), chunk->alen);
+    const ByteSlice slice = wave_slice(request.from, request.to, AudioDevice::kFormat, chunk->alen);
     if (slice.length == 0) return;
-    range_chunk_.reset(Mix_QuickLoad_RAW(chunk->abuf + slice.offset, slice.length));
-    chunk = range_chunk_.get();
+    range_ = Mix_Chunk{0, chunk->abuf + slice.offset, slice.length, chunk->volume};
+    chunk = &range_;
   }
-  if (chunk != nullptr) Mix_PlayChannel(channel_, chunk, 0);
+  Mix_PlayChannel(channel_, chunk, 0);
 }
 
 void AudioMMControl::stop() {
   waiting_play_.reset();
   if (kind_ == SoundKind::kMidi) device_.halt_music_of(this);
-  if (channel_ >= 0) Mix_HaltChannel(channel_);
-  range_chunk_.reset();
+  if (channel_ >= 0 && device_.awake()) Mix_HaltChannel(channel_);
 }
 
 void AudioMMControl::close() {
   waiting_play_.reset();
   load_timer_.set_enabled(false);
-  if (loading_.valid()) sound_ = loading_.get();
+  if (reading_.valid()) reading_.get();
+  if (decoding_.valid()) sound_ = decoding_.get();
   stop();
+  file_.clear();
   sound_ = LoadedSound();
   kind_ = SoundKind::kNone;
   status_timer_.set_enabled(false);

@@ -5,11 +5,13 @@
 //   own channel; the device type is matched without regard to case. A file whose kind does not
 //   match its device type counts as one that cannot be opened.
 // - "Open" checks the file at once (a missing, special or unrecognised file leaves the control
-//   silent, reporting stopped) and then reads and decodes it on a worker thread, so that opening
-//   never stalls the game while a soundfont loads. A "Play" given before that is done starts as
-//   soon as the control sees the load finished (it looks every 5 ms from inside the yields, and
-//   at every `Mode()`); until then the control reports playing.
-// - "Close" (and destruction) waits for a load still under way, then frees everything.
+//   silent, reporting stopped) and then reads and checks it on a worker thread. The first
+//   "Play" wakes the audio device and decodes the file on a worker thread, so that neither
+//   stalls the game while a soundfont loads; the decoded sound is kept for later plays. A
+//   "Play" starts as soon as the control sees the device awake and the sound decoded (it looks
+//   every 5 ms from inside the yields, and at every `Mode()`); until then the control reports
+//   playing.
+// - "Close" (and destruction) waits for a reading or decoding still under way, then frees everything.
 // - Notify, Wait and Shareable change nothing.
 #pragma once
 
@@ -19,6 +21,7 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/audio/audio_device.h"
 #include "platform/audio/sound_loader.h"
@@ -49,18 +52,20 @@ class AudioMMControl final : public MMControl {
   void play();
   void stop();
   void close();
-  void start_load(SoundKind kind);
-  // Takes a finished load and starts the play that waited for it.
-  void poll_load();
+  // Takes finished work and starts the play that waited for it once it can.
+  void poll();
+  void try_start();
   void start(const PlayRequest& request);
   void start_wave(const PlayRequest& request);
 
   AudioDevice& device_;
   SoundKind kind_ = SoundKind::kNone;
   int channel_ = -1;
-  std::future<LoadedSound> loading_;
+  std::future<std::optional<std::vector<char>>> reading_;
+  std::vector<char> file_;  // checked, waiting to be decoded
+  std::future<LoadedSound> decoding_;
   LoadedSound sound_;
-  ChunkPtr range_chunk_;  // a slice of sound_.chunk, so freed before it
+  Mix_Chunk range_{};  // a slice of sound_.chunk
   std::optional<PlayRequest> waiting_play_;
   Timer status_timer_;
   Timer load_timer_;

@@ -18,25 +18,22 @@ std::optional<std::vector<char>> read_regular_file(const std::string& path, std:
   return bytes;
 }
 
-LoadedSound decode(std::vector<char> bytes, SoundKind kind, std::mutex& music_lock) {
-  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (source == nullptr) return {};
-  LoadedSound sound;
-  // One load at a time: two wave files converted at once on two threads can fail.
-  const std::lock_guard lock(music_lock);
-  if (kind == SoundKind::kWave) {
-    sound.chunk.reset(Mix_LoadWAV_RW(source, 1));
-    return sound;
-  }
-  Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, 1);
-  sound.music = MusicPtr(music, MusicDeleter{&music_lock, std::move(bytes)});
-  return sound;
+// A converted wave keeps the converter's working buffer, which for a change of rate is several
+// times the sound's size.
+void fit_buffer(Mix_Chunk& chunk) {
+  if (chunk.allocated == 0 || chunk.alen == 0) return;
+  if (void* fitted = SDL_realloc(chunk.abuf, chunk.alen)) chunk.abuf = static_cast<Uint8*>(fitted);
 }
 
 }  // namespace
 
+void ChunkDeleter::operator()(Mix_Chunk* chunk) const {
+  const std::lock_guard lock(*mixer_lock);
+  Mix_FreeChunk(chunk);
+}
+
 void MusicDeleter::operator()(Mix_Music* music) const {
-  const std::lock_guard lock(*music_lock);
+  const std::lock_guard lock(*mixer_lock);
   Mix_FreeMusic(music);
 }
 
@@ -46,11 +43,29 @@ SoundKind probe_sound_file(const std::string& path) {
   return sound_kind_of(std::string_view(head->data(), head->size()));
 }
 
-LoadedSound load_sound(const std::string& path, SoundKind kind, std::mutex& music_lock) {
+std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind kind) {
   std::optional<std::vector<char>> bytes = read_regular_file(path, kMaxSoundFileBytes);
-  if (!bytes || !sound_bytes_well_formed(std::string_view(bytes->data(), bytes->size()), kind)) return {};
-  if (kind == SoundKind::kMidi && !midi_density_bearable(std::string_view(bytes->data(), bytes->size()))) return {};
-  return decode(std::move(*bytes), kind, music_lock);
+  if (!bytes) return std::nullopt;
+  const std::string_view text(bytes->data(), bytes->size());
+  if (!sound_bytes_well_formed(text, kind)) return std::nullopt;
+  if (kind == SoundKind::kMidi && !midi_density_bearable(text)) return std::nullopt;
+  return bytes;
+}
+
+LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock) {
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return {};
+  LoadedSound sound;
+  // One decoding at a time: two wave files converted at once on two threads can fail.
+  const std::lock_guard lock(mixer_lock);
+  if (kind == SoundKind::kWave) {
+    sound.chunk = ChunkPtr(Mix_LoadWAV_RW(source, 1), ChunkDeleter{&mixer_lock});
+    if (sound.chunk) fit_buffer(*sound.chunk);
+    return sound;
+  }
+  Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, 1);
+  sound.music = MusicPtr(music, MusicDeleter{&mixer_lock, std::move(bytes)});
+  return sound;
 }
 
 }  // namespace quarlyn

@@ -134,7 +134,7 @@ std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::strin
 }
 
 std::unique_ptr<MMControl> RealRuntime::create_mm_control() {
-  if (!audio_device_) audio_device_ = std::make_unique<AudioDevice>();
+  if (!audio_device_) audio_device_ = std::make_unique<AudioDevice>(*this);
   return create_audio_control(*this, *audio_device_);
 }
 
