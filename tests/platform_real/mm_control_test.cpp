@@ -27,6 +27,7 @@
 #include "platform/mm_control.h"
 #include "platform/settings_store.h"
 #include "support/temp_folder.h"
+#include "support/scoped_env.h"
 
 namespace quarlyn {
 namespace {
@@ -107,22 +108,7 @@ std::string notes(int count, char ticks) {
   return events;
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnv;
 
 // Frames of the output's left channel louder than a threshold.
 struct LoudSpan {

@@ -27,6 +27,7 @@
 #include "platform/settings_store.h"
 #include "platform/timer.h"
 #include "platform_real/x_test_support.h"
+#include "support/scoped_env.h"
 
 namespace quarlyn {
 namespace {
@@ -43,23 +44,7 @@ std::string read_file(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnv;
 
 class RealRuntimeTest : public ::testing::Test {
  protected:

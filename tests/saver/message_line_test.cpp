@@ -5,18 +5,12 @@
 #include <memory>
 
 #include "saver/saver_test_support.h"
+#include "support/idle_screen_handler.h"
 
 namespace quarlyn {
 namespace {
 
-struct IdleHandler : ScreenWindowHandler {
-  void Form_Activate() override {}
-  void Form_Paint() override {}
-  void Form_Resize() override {}
-  void Form_KeyDown(int, int) override {}
-  void ascreen_KeyPress(int) override {}
-  void Form_MouseMove() override {}
-};
+using testing::IdleHandler;
 
 class MessageLineTest : public ::testing::Test {
  protected:

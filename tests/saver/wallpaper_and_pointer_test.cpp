@@ -9,20 +9,14 @@
 #include "platform/picture_files.h"
 #include "platform/test/test_screen_window.h"
 #include "saver/saver_test_support.h"
+#include "support/idle_screen_handler.h"
 
 namespace quarlyn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct IdleHandler : ScreenWindowHandler {
-  void Form_Activate() override {}
-  void Form_Paint() override {}
-  void Form_Resize() override {}
-  void Form_KeyDown(int, int) override {}
-  void ascreen_KeyPress(int) override {}
-  void Form_MouseMove() override {}
-};
+using testing::IdleHandler;
 
 class WallpaperTest : public ::testing::Test {
  protected:

@@ -22,6 +22,8 @@
 #include "platform/picture_files.h"
 #include "platform/settings_store.h"
 #include "platform_real/x_test_support.h"
+#include "support/idle_screen_handler.h"
+#include "support/scoped_env.h"
 
 namespace quarlyn {
 namespace {
@@ -33,31 +35,9 @@ fs::path make_temp_folder() {
   return mkdtemp(pattern.data());
 }
 
-struct IdleHandler : ScreenWindowHandler {
-  void Form_Activate() override {}
-  void Form_Paint() override {}
-  void Form_Resize() override {}
-  void Form_KeyDown(int, int) override {}
-  void ascreen_KeyPress(int) override {}
-  void Form_MouseMove() override {}
-};
+using testing::IdleHandler;
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnv;
 
 Surface read_pixmap(Display* display, Pixmap pixmap, int width, int height) {
   Surface picture;
