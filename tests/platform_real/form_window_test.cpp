@@ -26,22 +26,10 @@
 namespace quarlyn {
 namespace {
 
+using testing::request_close;
 using testing::run_xdotool;
 
 constexpr Rect kFormPlace{100, 120, 300, 200};
-
-// What a window manager sends when the close button is pressed.
-void request_close(Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XSync(display, False);
-}
 
 class FormWindowTest : public ::testing::Test {
  protected:

@@ -41,21 +41,9 @@ constexpr Pixel kSaverColour = rgb(0xC0, 0x10, 0x10);
 constexpr int kEnter = 13;
 constexpr int kEscape = 27;
 
+using testing::request_close;
 using testing::run_xdotool;
 using testing::Screenshot;
-
-// What a window manager sends when the close button is pressed.
-void request_close(Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XSync(display, False);
-}
 
 struct SaverHandler : ScreenWindowHandler {
   void Form_Activate() override { ++activations; }

@@ -35,6 +35,19 @@ class Screenshot {
   XImage* image_ = nullptr;
 };
 
+// What a window manager sends when the close button is pressed.
+inline void request_close(Display* display, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+}
+
 // Starts xdotool with these arguments; returns 0 when it could not be started.
 inline pid_t start_xdotool(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "xdotool");
