@@ -53,14 +53,7 @@ class FormWindowTest : public ::testing::Test {
     if (other_ != nullptr) XCloseDisplay(other_);
   }
 
-  bool yield_until(const std::function<bool()>& done) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), 3000);
-    while (!done()) {
-      if (clock_reached(runtime_.time_get_time(), deadline)) return false;
-      runtime_.yield_until(clock_add(runtime_.time_get_time(), 20));
-    }
-    return true;
-  }
+  bool yield_until(const std::function<bool()>& done) { return testing::yield_until_done(runtime_, done); }
   void show_and_activate() {
     runtime_.show_modeless(form_);
     ASSERT_TRUE(yield_until([&] { return activations_ > 0; }));

@@ -26,8 +26,9 @@
 #include "platform/fltk/real_runtime.h"
 #include "platform/mm_control.h"
 #include "platform/settings_store.h"
-#include "support/temp_folder.h"
+#include "platform/waiting.h"
 #include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace quarlyn {
 namespace {
@@ -162,10 +163,7 @@ class MMControlTest : public ::testing::Test {
 
   int32_t now() { return runtime_->time_get_time(); }
 
-  void yield_for(int32_t ms) {
-    const int32_t deadline = clock_add(now(), ms);
-    while (!clock_reached(now(), deadline)) runtime_->yield_until(deadline);
-  }
+  void yield_for(int32_t ms) { yield_until_reached(*runtime_, clock_add(now(), ms)); }
 
   // False when the control still plays after `limit_ms`.
   bool yield_until_stopped(MMControl& control, int32_t limit_ms) {

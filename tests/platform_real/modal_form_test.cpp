@@ -129,14 +129,7 @@ class ModalFormTest : public ::testing::Test {
   int form_left() { return (runtime_.screen_width() - kFormWidth) / 2; }
   int form_top() { return (runtime_.screen_height() - kFormHeight) / 2; }
 
-  bool yield_until(const std::function<bool()>& done) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), 3000);
-    while (!done()) {
-      if (clock_reached(runtime_.time_get_time(), deadline)) return false;
-      runtime_.yield_until(clock_add(runtime_.time_get_time(), 20));
-    }
-    return true;
-  }
+  bool yield_until(const std::function<bool()>& done) { return testing::yield_until_done(runtime_, done); }
   // The full-screen saver window, up with the keyboard and its activation past.
   void show_saver(Surface& screen) {
     saver_->show_surface(screen);
@@ -144,10 +137,7 @@ class ModalFormTest : public ::testing::Test {
     ASSERT_TRUE(yield_until([&] { return saver_handler_.activations > 0; }));
     yield_for(100);
   }
-  void yield_for(int32_t ms) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), ms);
-    while (!clock_reached(runtime_.time_get_time(), deadline)) runtime_.yield_until(deadline);
-  }
+  void yield_for(int32_t ms) { testing::yield_for(runtime_, ms); }
   // Calls `check` from a timer once `after_ms` have passed inside the modal wait.
   void check_later(int32_t after_ms, std::function<void()> check) {
     timer_.set_interval(after_ms);

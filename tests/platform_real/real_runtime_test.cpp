@@ -48,10 +48,7 @@ using testing::ScopedEnv;
 
 class RealRuntimeTest : public ::testing::Test {
  protected:
-  void yield_for(int32_t ms) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), ms);
-    while (!clock_reached(runtime_.time_get_time(), deadline)) runtime_.yield_until(deadline);
-  }
+  void yield_for(int32_t ms) { testing::yield_for(runtime_, ms); }
 
   fs::path folder_ = make_temp_folder();
   SettingsStore store_{folder_ / "settings.ini", "Config"};

@@ -110,18 +110,8 @@ class ScreenWindowTest : public ::testing::Test {
     runtime_.yield();
     XSync(fl_display, False);
   }
-  void yield_for(int32_t ms) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), ms);
-    while (!clock_reached(runtime_.time_get_time(), deadline)) runtime_.yield_until(deadline);
-  }
-  bool yield_until(const std::function<bool()>& done) {
-    const int32_t deadline = clock_add(runtime_.time_get_time(), 3000);
-    while (!done()) {
-      if (clock_reached(runtime_.time_get_time(), deadline)) return false;
-      runtime_.yield_until(clock_add(runtime_.time_get_time(), 20));
-    }
-    return true;
-  }
+  void yield_for(int32_t ms) { testing::yield_for(runtime_, ms); }
+  bool yield_until(const std::function<bool()>& done) { return testing::yield_until_done(runtime_, done); }
   void show() {
     handler_.in_show = true;
     window_->show();

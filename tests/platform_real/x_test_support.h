@@ -8,10 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+#include "platform/runtime.h"
 #include "platform/surface.h"
+#include "platform/waiting.h"
 
 namespace quarlyn::testing {
 
@@ -46,6 +50,21 @@ inline void request_close(Display* display, Window window) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window, False, NoEventMask, &event);
   XSync(display, False);
+}
+
+// Yields for `ms` milliseconds of the runtime's clock.
+inline void yield_for(Runtime& runtime, int32_t ms) {
+  yield_until_reached(runtime, clock_add(runtime.time_get_time(), ms));
+}
+
+// Yields in short sleeps until `done` holds; false when it still does not after three seconds.
+inline bool yield_until_done(Runtime& runtime, const std::function<bool()>& done) {
+  const int32_t deadline = clock_add(runtime.time_get_time(), 3000);
+  while (!done()) {
+    if (clock_reached(runtime.time_get_time(), deadline)) return false;
+    runtime.yield_until(clock_add(runtime.time_get_time(), 20));
+  }
+  return true;
 }
 
 // Starts xdotool with these arguments; returns 0 when it could not be started.
