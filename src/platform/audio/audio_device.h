@@ -2,11 +2,11 @@
 //
 // Contract:
 // - Nothing touches SDL until the first `wake()`, which opens SDL_mixer at once, at 32000 Hz
-//   16-bit stereo whatever the hardware prefers (SDL converts), so that decoded waves and tunes
-//   stay valid from one opening to the next. It points the MIDI synthesizer at the first
-//   General MIDI soundfont installed and turns the synthesizer's log off. If that fails (no
-//   sound card, an unknown SDL_AUDIODRIVER), one line on stderr says so and the device stays
-//   closed for good: `wake()` keeps answering `kUnavailable` and every control stays silent.
+//   16-bit stereo whatever the hardware prefers (SDL converts), so that decoded waves stay
+//   valid from one opening to the next, and lets the device's `MusicSynth` render the mixer's
+//   music stream. If that fails (no sound card, an unknown SDL_AUDIODRIVER), one line on
+//   stderr says so and the device stays closed for good: `wake()` keeps answering
+//   `kUnavailable` and every control stays silent.
 // - Once nothing has played for `sleep_after_ms`, the device closes on a worker thread, so
 //   that no sound thread runs while all is quiet; the next `wake()` opens it again on a worker
 //   and answers `kWaking` until it is open. Opening and closing hold `mixer_lock`.
@@ -14,7 +14,7 @@
 //   the device is not awake.
 // - Every control that plays waves gets a mixing channel of its own, so that controls never cut
 //   each other off.
-// - SDL_mixer has a single music stream: the control that started it last owns it, and a tune
+// - There is a single music stream: the control that started it last owns it, and a tune
 //   counts as playing only for its owner.
 // - `mixer_lock` serialises decoding every sound, freeing decoded sounds and opening and
 //   closing the device, which happen on worker threads.
@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio/music_synth.h"
 #include "platform/audio/wave_slice.h"
 #include "platform/timer.h"
 
@@ -60,6 +61,7 @@ class AudioDevice {
   int acquire_channel();
   void release_channel(int channel);
 
+  MusicSynth& music() { return music_; }
   void music_started(const void* owner) { music_owner_ = owner; }
   bool music_playing_for(const void* owner) const;
   // Halts the music only if `owner` started it last.
@@ -74,7 +76,8 @@ class AudioDevice {
   void settle();
   void opened(bool success);
   void check_idle();
-  void start_transition(State state, bool (*step)(std::mutex&));
+  using Step = bool (*)(std::mutex& mixer_lock, MusicSynth& music);
+  void start_transition(State state, Step step);
 
   Runtime& runtime_;
   int32_t sleep_after_ms_;
@@ -85,10 +88,8 @@ class AudioDevice {
   std::vector<bool> channel_used_;
   const void* music_owner_ = nullptr;
   std::mutex mixer_lock_;
+  MusicSynth music_{MusicSynth::Tuning::for_background(kFormat.frequency)};
 };
-
-// The first of `candidates` that is a readable regular file, or "" when none is.
-std::string first_existing_file(const std::vector<std::string>& candidates);
 
 std::unique_ptr<MMControl> create_audio_control(Runtime& runtime, AudioDevice& device);
 

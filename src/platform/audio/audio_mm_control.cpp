@@ -1,6 +1,7 @@
 #include "platform/audio/audio_mm_control.h"
 
 #include <SDL_thread.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cctype>
@@ -90,7 +91,7 @@ void AudioMMControl::poll() {
 }
 
 void AudioMMControl::try_start() {
-  const bool decoded = sound_.music || sound_.chunk;
+  const bool decoded = sound_.decoded();
   if (!decoded && file_.empty()) {
     waiting_play_.reset();
     return;
@@ -99,13 +100,17 @@ void AudioMMControl::try_start() {
   if (readiness == AudioDevice::Readiness::kUnavailable) waiting_play_.reset();
   if (readiness != AudioDevice::Readiness::kReady) return;
   if (!decoded) {
-    std::mutex& mixer_lock = device_.mixer_lock();
     decoding_ = std::async(std::launch::async | std::launch::deferred,
-                           [bytes = std::move(file_), kind = kind_, &mixer_lock]() mutable {
-                             LoadedSound sound = decode_sound(std::move(bytes), kind, mixer_lock);
+                           [bytes = std::move(file_), kind = kind_, &device = device_]() mutable {
+                             LoadedSound sound =
+                                 decode_sound(std::move(bytes), kind, device.mixer_lock(), device.music());
                              // SDL keeps error texts per thread and frees them by itself only
                              // for threads it started.
                              SDL_TLSCleanup();
+                             // Loading a soundfont or converting a wave leaves megabytes of
+                             // working memory free in this thread's heap, which would otherwise
+                             // stay with the process.
+                             malloc_trim(0);
                              return sound;
                            });
     file_.clear();
@@ -127,7 +132,7 @@ void AudioMMControl::play() {
 void AudioMMControl::start(const PlayRequest& request) {
   if (kind_ == SoundKind::kWave) {
     start_wave(request);
-  } else if (sound_.music && Mix_PlayMusic(sound_.music.get(), 1) == 0) {
+  } else if (device_.music().play(sound_.tune)) {
     device_.music_started(this);
   }
 }

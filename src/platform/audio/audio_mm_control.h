@@ -1,9 +1,9 @@
 // The multimedia control on SDL_mixer (see mm_control.h for the contract it keeps).
 //
 // Contract, beyond `MMControl`:
-// - "Sequencer" plays MIDI files as SDL_mixer's music, "WaveAudio" wave files on the control's
-//   own channel; the device type is matched without regard to case. A file whose kind does not
-//   match its device type counts as one that cannot be opened.
+// - "Sequencer" plays MIDI files through the device's synthesizer, "WaveAudio" wave files on
+//   the control's own channel; the device type is matched without regard to case. A file whose
+//   kind does not match its device type counts as one that cannot be opened.
 // - "Open" checks the file at once (a missing, special or unrecognised file leaves the control
 //   silent, reporting stopped) and then reads and checks it on a worker thread. The first
 //   "Play" wakes the audio device and decodes the file on a worker thread, so that neither

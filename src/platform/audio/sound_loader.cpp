@@ -32,11 +32,6 @@ void ChunkDeleter::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
 }
 
-void MusicDeleter::operator()(Mix_Music* music) const {
-  const std::lock_guard lock(*mixer_lock);
-  Mix_FreeMusic(music);
-}
-
 SoundKind probe_sound_file(const std::string& path) {
   const std::optional<std::vector<char>> head = read_regular_file(path, kSoundSignatureBytes);
   if (!head || head->size() < kSoundSignatureBytes) return SoundKind::kNone;
@@ -52,19 +47,18 @@ std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind k
   return bytes;
 }
 
-LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock) {
-  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (source == nullptr) return {};
+LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music) {
   LoadedSound sound;
-  // One decoding at a time: two wave files converted at once on two threads can fail.
-  const std::lock_guard lock(mixer_lock);
-  if (kind == SoundKind::kWave) {
-    sound.chunk = ChunkPtr(Mix_LoadWAV_RW(source, 1), ChunkDeleter{&mixer_lock});
-    if (sound.chunk) fit_buffer(*sound.chunk);
+  if (kind == SoundKind::kMidi) {
+    if (music.prepare(installed_soundfont())) sound.tune = std::move(bytes);
     return sound;
   }
-  Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, 1);
-  sound.music = MusicPtr(music, MusicDeleter{&mixer_lock, std::move(bytes)});
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return sound;
+  // One decoding at a time: two wave files converted at once on two threads can fail.
+  const std::lock_guard lock(mixer_lock);
+  sound.chunk = ChunkPtr(Mix_LoadWAV_RW(source, 1), ChunkDeleter{&mixer_lock});
+  if (sound.chunk) fit_buffer(*sound.chunk);
   return sound;
 }
 

@@ -7,10 +7,10 @@
 // - `read_sound` reads the whole file the same way and checks its layout and, for a tune, that
 //   the synthesizer can keep up with it (sound_file_check.h); it needs no audio device. Any
 //   failure gives no bytes.
-// - `decode_sound` lets SDL_mixer decode checked bytes: a MIDI file into a tune, a wave file
-//   into a chunk in the device's format. It needs the device open; a failure gives an empty
-//   `LoadedSound`. Both may run on any thread; sounds are decoded and freed under
-//   `mixer_lock`, since the mixer and the synthesizer behind them are shared.
+// - `decode_sound` makes checked bytes playable: a wave file becomes a chunk in the device's
+//   format (SDL_mixer converts it, so the device must be open), a MIDI file stays as it is once
+//   the synthesizer has its soundfont. A failure gives an empty `LoadedSound`. Both may run on
+//   any thread; waves are decoded and freed under `mixer_lock`, since the mixer is shared.
 #pragma once
 
 #include <SDL_mixer.h>
@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio/music_synth.h"
 #include "platform/audio/sound_file_check.h"
 
 namespace quarlyn {
@@ -31,22 +32,14 @@ struct ChunkDeleter {
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
-// Holds the tune's file too: SDL_mixer may read it until the tune is freed, and a unique_ptr
-// calls its deleter before letting go of it.
-struct MusicDeleter {
-  std::mutex* mixer_lock = nullptr;
-  std::vector<char> bytes;
-  void operator()(Mix_Music* music) const;
-};
-using MusicPtr = std::unique_ptr<Mix_Music, MusicDeleter>;
-
 struct LoadedSound {
-  MusicPtr music;
+  std::vector<char> tune;  // a MIDI file, for MusicSynth
   ChunkPtr chunk;
+  bool decoded() const { return !tune.empty() || chunk; }
 };
 
 SoundKind probe_sound_file(const std::string& path);
 std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind kind);
-LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock);
+LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music);
 
 }  // namespace quarlyn

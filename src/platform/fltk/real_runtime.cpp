@@ -14,9 +14,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/audio/audio_device.h"
+#include "platform/audio_module.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
+#include "platform/deferred_mm_control.h"
 #include "platform/fltk/desktop_wallpaper.h"
 #include "platform/fltk/form_window_fltk.h"
 #include "platform/fltk/message_box.h"
@@ -134,8 +135,11 @@ std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::strin
 }
 
 std::unique_ptr<MMControl> RealRuntime::create_mm_control() {
-  if (!audio_device_) audio_device_ = std::make_unique<AudioDevice>(*this);
-  return create_audio_control(*this, *audio_device_);
+  return std::make_unique<DeferredMMControl>(*this, [this]() -> std::unique_ptr<MMControl> {
+    if (!audio_module_tried_) audio_output_ = load_audio_module(*this, QUARLYN_AUDIO_MODULE_DIR);
+    audio_module_tried_ = true;
+    return audio_output_ ? audio_output_->create_control() : nullptr;
+  });
 }
 
 void RealRuntime::enrol_screen_window(FltkScreenWindow& window) { screen_windows_.push_back(&window); }

@@ -24,9 +24,9 @@
 //   "$HOME/.local/share/<application>/"; it is not created.
 // - `shell_execute` runs xdg-open; see shell_open.h for its results. Openers still running are
 //   collected in later yields.
-// - Multimedia controls play through SDL_mixer on one audio device that the runtime owns: it
-//   opens at the first "Open" of any control and closes with the runtime, so every control must
-//   be destroyed before the runtime (see platform/audio/audio_device.h).
+// - Multimedia controls play through the sound module (see audio_output.h), loaded at the first
+//   "Play" of any control; the runtime owns its one output, which closes with the runtime, so
+//   every control must be destroyed before the runtime.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +41,7 @@
 
 namespace quarlyn {
 
-class AudioDevice;
+class AudioOutput;
 class FltkScreenWindow;
 class ModelessWindows;
 
@@ -128,7 +128,8 @@ class RealRuntime : public Runtime {
   bool polled_since_yield_ = false;  // key_down was called since the last yield began
   bool frame_polled_ = false;        // a poll came since the last key_poll_done
   std::vector<FltkScreenWindow*> screen_windows_;
-  std::unique_ptr<AudioDevice> audio_device_;  // made at the first control
+  std::unique_ptr<AudioOutput> audio_output_;  // made at the first "Play"
+  bool audio_module_tried_ = false;
   std::unique_ptr<ModelessWindows> modeless_windows_;  // made at the first modeless form
   ModalForm* active_form_ = nullptr;  // the form last shown or activated again
 };
