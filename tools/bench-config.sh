@@ -28,7 +28,7 @@ export DISPLAY=":$display"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # The benchmark never touches the user's own settings.
-export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data XDG_CACHE_HOME=$scratch/cache SDL_AUDIODRIVER=dummy
 settings="$XDG_CONFIG_HOME/Dovrane Quarlyn/settings.ini"
 
 # utime + stime in clock ticks; the name field may hold spaces, so fields count from its ')'.

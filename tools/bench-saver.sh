@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the real saver in a private Xvfb at 1024x768, side by side in one run: quiet (music
-# and effects off), with the default music, and the floor (a bare FLTK window moving a square
-# 50 times a second). For each: processor use of the program and of the X server, memory, the
+# and effects off), with the default music heard for the first time (synthesized, and rendered
+# into the tune cache meanwhile), with the default music heard before (played from the cache),
+# and the floor (a bare FLTK window moving a square 50 times a second). For each: processor use of the program and of the X server, memory, the
 # loop period and allocations per frame; then the cost of one frame's work on the test runtime.
 # Prints figures and the targets they are read against; it never passes or fails.
 #
@@ -14,7 +15,8 @@ seconds=${1:-20}
 
 tools/install-packages.sh test
 cmake -S . -B build >/dev/null
-cmake --build build -j4 --target saver_timing floor_window quarlyn_bench record_install_path program_folder >/dev/null
+cmake --build build -j4 --target saver_timing floor_window quarlyn_bench record_install_path program_folder \
+  fill_tune_cache >/dev/null
 
 display=90
 while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
@@ -39,7 +41,7 @@ percent() { awk -v ticks="$1" -v hz="$(getconf CLK_TCK)" -v t="$2" 'BEGIN { prin
 
 # A settings store of its own for each column; the benchmark never touches the user's settings.
 settings() {  # settings NAME [KEY=VALUE...]
-  export XDG_CONFIG_HOME=$scratch/$1/config XDG_DATA_HOME=$scratch/$1/data
+  export XDG_CONFIG_HOME=$scratch/$1/config XDG_DATA_HOME=$scratch/$1/data XDG_CACHE_HOME=$scratch/$1/cache
   shift
   build/tools/record_install_path "$root/build/data/" >/dev/null
   local key
@@ -70,25 +72,30 @@ settings quiet music_on=0 soundfx_on=0
 measure quiet build/tests/saver_timing "$run_for"
 settings music
 measure music build/tests/saver_timing "$run_for"
+settings cached
+build/tests/fill_tune_cache build/data/music*.mid
+measure cached build/tests/saver_timing "$run_for"
 measure floor build/tests/floor_window "$run_for"
 
 field() {  # field NAME PATTERN: the figure after PATTERN in NAME.out
   sed -n "s/.*$2 \([0-9.]*\).*/\1/p" "$scratch/$1.out" | head -n 1
 }
 echo "== the saver in Xvfb 1024x768 ($seconds s after $warm_up s of warm-up)"
-printf '%-34s %10s %10s %10s   %s\n' "" quiet music floor target
-row() {  # row LABEL QUIET MUSIC FLOOR TARGET
-  printf '%-34s %10s %10s %10s   %s\n' "$1" "${2:-?}" "${3:-?}" "${4:-?}" "$5"
+printf '%-34s %10s %10s %10s %10s   %s\n' "" quiet "music new" "music kept" floor target
+row() {  # row LABEL QUIET MUSIC CACHED FLOOR TARGET
+  printf '%-34s %10s %10s %10s %10s   %s\n' "$1" "${2:-?}" "${3:-?}" "${4:-?}" "${5:-?}" "$6"
 }
-row "program processor (% of a core)" "$(cat "$scratch/quiet.saver")" "$(cat "$scratch/music.saver")" \
-  "$(cat "$scratch/floor.saver")" "quiet <= 0.7, music <= 1.5"
-row "X server processor (% of a core)" "$(cat "$scratch/quiet.server")" "$(cat "$scratch/music.server")" \
-  "$(cat "$scratch/floor.server")" "quiet <= 0.3"
-row "RSS (MiB)" "$(cat "$scratch/quiet.rss")" "$(cat "$scratch/music.rss")" "$(cat "$scratch/floor.rss")" \
-  "quiet <= 25, music <= 35"
-row "loop period p99 (ms)" "$(field quiet '99th percentile')" "$(field music '99th percentile')" "-" "20"
+figures() {  # figures EXTENSION: that figure of each column
+  local name
+  for name in quiet music cached floor; do echo "$(cat "$scratch/$name.$1")"; done
+}
+row "program processor (% of a core)" $(figures saver) "quiet <= 0.7, music <= 1.5"
+row "X server processor (% of a core)" $(figures server) "quiet <= 0.3"
+row "RSS (MiB)" $(figures rss) "quiet <= 25, music <= 35"
+row "loop period p99 (ms)" "$(field quiet '99th percentile')" "$(field music '99th percentile')" \
+  "$(field cached '99th percentile')" "-" "20"
 row "allocations per frame" "$(field quiet 'allocations per frame:')" "$(field music 'allocations per frame:')" \
-  "-" "0"
+  "$(field cached 'allocations per frame:')" "-" "0"
 
 echo "== one frame's work on the test runtime (target: 6-8 us or lower)"
 build/tests/quarlyn_bench --benchmark_filter=SaverFrame

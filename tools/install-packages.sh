@@ -8,7 +8,7 @@ run_packages=(
   libfltk1.3-dev libx11-dev libxext-dev libxss-dev libjpeg-dev libgif-dev
   libfreetype-dev fonts-dejavu-core
   xdg-utils
-  libsdl2-mixer-dev libasound2-dev libfluidsynth-dev timgm6mb-soundfont
+  libsdl2-mixer-dev libasound2-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
 )
 test_packages=(
   "${run_packages[@]}"

@@ -37,7 +37,7 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # record LABEL MUSIC_ON SOUNDFX_ON: one run of the saver with its own settings, recorded.
 record() {
   local label=$1
-  export XDG_CONFIG_HOME=$scratch/$label/config XDG_DATA_HOME=$scratch/$label/data
+  export XDG_CONFIG_HOME=$scratch/$label/config XDG_DATA_HOME=$scratch/$label/data XDG_CACHE_HOME=$scratch/$label/cache
   export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$scratch/$label.raw
   build/tools/record_install_path "$root/build/data/" >/dev/null
   printf 'music_on=%s\nsoundfx_on=%s\naudio_files_total=1\naudio_files1=%s\n' "$2" "$3" "$tune" \

@@ -22,14 +22,15 @@ std::unique_ptr<AudioOutput> report_silence(const std::string& reason) {
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> load_audio_module(Runtime& runtime, const std::string& module_dir) {
+std::unique_ptr<AudioOutput> load_audio_module(Runtime& runtime, const std::string& module_dir,
+                                               const std::string& application) {
   const std::filesystem::path path = (program_folder() / module_dir / kAudioModuleName).lexically_normal();
   // Never closed: the module's code runs until the process ends.
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) return report_silence(dlerror());
   auto* create = reinterpret_cast<CreateAudioOutput*>(dlsym(module, kAudioOutputEntry));
   if (create == nullptr) return report_silence(path.string() + " has no " + kAudioOutputEntry);
-  std::unique_ptr<AudioOutput> output(create(runtime));
+  std::unique_ptr<AudioOutput> output(create(runtime, application));
   if (!output) return report_silence(path.string() + " made no output");
   return output;
 }

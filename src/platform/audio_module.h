@@ -16,6 +16,7 @@
 
 namespace quarlyn {
 
-std::unique_ptr<AudioOutput> load_audio_module(Runtime& runtime, const std::string& module_dir);
+std::unique_ptr<AudioOutput> load_audio_module(Runtime& runtime, const std::string& module_dir,
+                                               const std::string& application);
 
 }  // namespace quarlyn

@@ -4,12 +4,13 @@
 //
 // Contract:
 // - The module exports `kAudioOutputEntry`, a `CreateAudioOutput` that makes the process's
-//   one `AudioOutput` for a runtime.
+//   one `AudioOutput` for a runtime; `application` names the program's folders (its cache).
 // - `create_control` makes a multimedia control that plays through that output; every control
 //   must be destroyed before its output, and the output before the runtime.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/mm_control.h"
 
@@ -24,7 +25,7 @@ class AudioOutput {
 };
 
 extern "C" {
-using CreateAudioOutput = AudioOutput*(Runtime& runtime);
+using CreateAudioOutput = AudioOutput*(Runtime& runtime, const std::string& application);
 }
 inline constexpr const char* kAudioOutputEntry = "quarlyn_create_audio_output";
 inline constexpr const char* kAudioModuleName = "libquarlyn-audio.so";

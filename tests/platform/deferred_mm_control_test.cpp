@@ -82,7 +82,7 @@ TEST_F(DeferredMMControlTest, WithoutARealControlItStaysSilentAndAsksOnce) {
 TEST(AudioModule, AMissingModuleSaysOnceThatItRunsSilent) {
   TestRuntime runtime;
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(load_audio_module(runtime, "no-such-folder"), nullptr);
+  EXPECT_EQ(load_audio_module(runtime, "no-such-folder", "Quarlyn Test"), nullptr);
   const std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(printed.starts_with("quarlyn: no sound (")) << printed;
   EXPECT_TRUE(printed.ends_with("); running silent\n")) << printed;

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include <sndfile.h>
+
 #include "platform/audio/audio_device.h"
 #include "platform/audio/sound_file_check.h"
 #include "platform/audio/wave_slice.h"
@@ -194,6 +196,7 @@ class MMControlTest : public ::testing::Test {
   std::string output_file_ = (folder_.path() / "output.raw").string();
   ScopedEnv driver_;
   ScopedEnv disk_file_{"SDL_DISKAUDIOFILE", output_file_};
+  ScopedEnv cache_home_{"XDG_CACHE_HOME", (folder_.path() / "cache").string()};
   SettingsStore store_{folder_.path() / "settings.ini", "Config"};
   std::string program_ = "quarlyn";
   char* argv_[1] = {program_.data()};
@@ -268,6 +271,96 @@ TEST_F(MMControlTest, MidiTunePlaysUntilItEndsThenStops) {
   EXPECT_GE(clock_diff(now(), started), 2000);
 
   EXPECT_GT(loud_span(output_after_closing(), 200).ms(), 1500);
+}
+
+// The tune cache of the fixture's runtime.
+class TuneCacheTest : public MMControlTest {
+ protected:
+  std::filesystem::path entry_of(const std::string& tune) {
+    const TuneCache cache(tune_cache_folder("Quarlyn Test"),
+                          MusicSynth::Tuning::for_background(AudioDevice::kFormat.frequency));
+    return cache.entry_path(std::vector<char>(tune.begin(), tune.end()));
+  }
+
+  void play_to_the_end(const std::string& path) {
+    MMControl& control = open_control("Sequencer", path);
+    play(control, 0, 0);
+    ASSERT_TRUE(yield_until_stopped(control, 15000));
+  }
+
+  bool yield_until_exists(const std::filesystem::path& path, int32_t limit_ms) {
+    const int32_t deadline = clock_add(now(), limit_ms);
+    while (!std::filesystem::exists(path)) {
+      if (clock_reached(now(), deadline)) return false;
+      runtime_->yield_until(clock_add(now(), 20));
+    }
+    return true;
+  }
+};
+
+// A second of a constant level, which no synthesizer would play.
+void write_level_entry(const std::filesystem::path& path, int16_t level) {
+  std::filesystem::create_directories(path.parent_path());
+  SF_INFO info{};
+  info.samplerate = AudioDevice::kFormat.frequency;
+  info.channels = 2;
+  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(sound, nullptr);
+  const std::vector<int16_t> frames(static_cast<std::size_t>(info.samplerate) * 2, level);
+  sf_writef_short(sound, frames.data(), info.samplerate);
+  sf_close(sound);
+}
+
+int64_t frames_at_level(const std::vector<int16_t>& samples, int16_t level) {
+  int64_t count = 0;
+  for (std::size_t frame = 0; frame * 2 < samples.size(); ++frame) count += samples[frame * 2] == level ? 1 : 0;
+  return count;
+}
+
+TEST_F(TuneCacheTest, ATuneHeardOnceIsKeptAndThenPlayedFromTheCache) {
+  const std::string tune = arpeggio_midi();
+  const std::string path = write_file("tune.mid", tune);
+  play_to_the_end(path);
+  ASSERT_TRUE(yield_until_exists(entry_of(tune), 10000));
+
+  // The kept entry is what plays next time.
+  write_level_entry(entry_of(tune), 12345);
+  play_to_the_end(path);
+  EXPECT_NEAR(static_cast<double>(frames_at_level(output_after_closing(), 12345)), AudioDevice::kFormat.frequency,
+              AudioDevice::kFormat.frequency / 20);
+}
+
+TEST_F(TuneCacheTest, ADamagedEntryIsReplacedAndTheTunePlaysMeanwhile) {
+  const std::string tune = arpeggio_midi();
+  std::filesystem::create_directories(entry_of(tune).parent_path());
+  std::ofstream(entry_of(tune), std::ios::binary) << "fLaC and then nothing that decodes";
+  play_to_the_end(write_file("tune.mid", tune));
+  EXPECT_TRUE(yield_until_exists(entry_of(tune), 10000));
+  EXPECT_GT(loud_span(output_after_closing(), 200).ms(), 1500);
+  SF_INFO info{};
+  SNDFILE* sound = sf_open(entry_of(tune).c_str(), SFM_READ, &info);
+  ASSERT_NE(sound, nullptr);
+  EXPECT_GT(info.frames, 2 * info.samplerate);
+  sf_close(sound);
+}
+
+TEST(TuneCache, TheEntriesUsedLongestAgoGoBeyondTheLimit) {
+  testing::TempFolder folder;
+  const auto write = [&](const std::string& name, int age_s) {
+    const std::filesystem::path path = folder.path() / name;
+    std::ofstream(path) << std::string(1000, 'x');
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age_s));
+  };
+  for (const auto& [name, age] : {std::pair{"a.flac", 40}, {"b.flac", 10}, {"c.flac", 30}, {"d.flac", 20},
+                                  {"other.txt", 50}}) {
+    write(name, age);
+  }
+  TuneCache(folder.path(), MusicSynth::Tuning::for_background(32000), 2500).remove_oldest_beyond_limit();
+  for (const auto& [name, kept] : {std::pair{"a.flac", false}, {"c.flac", false}, {"b.flac", true},
+                                   {"d.flac", true}, {"other.txt", true}}) {
+    EXPECT_EQ(std::filesystem::exists(folder.path() / name), kept) << name;
+  }
 }
 
 TEST_F(MMControlTest, TheLastTuneStartedOwnsTheMusic) {
@@ -398,7 +491,7 @@ int sound_threads() {
 
 TEST_F(MMControlTest, NoSoundThreadRunsUntilASoundPlaysNorLongAfter) {
   {
-    AudioDevice device(*runtime_, 300);
+    AudioDevice device(*runtime_, {}, 300);
     const std::unique_ptr<MMControl> control = create_audio_control(*runtime_, device);
     control->DeviceType = "WaveAudio";
     control->FileName = write_file("sine.wav", stepped_sine_wave());

@@ -64,8 +64,11 @@ bool on_worker(bool (*step)(std::mutex&, MusicSynth&), std::mutex* mixer_lock, M
 
 }  // namespace
 
-AudioDevice::AudioDevice(Runtime& runtime, int32_t sleep_after_ms)
-    : runtime_(runtime), sleep_after_ms_(sleep_after_ms), idle_timer_(runtime) {
+AudioDevice::AudioDevice(Runtime& runtime, std::filesystem::path tune_cache, int32_t sleep_after_ms)
+    : runtime_(runtime),
+      sleep_after_ms_(sleep_after_ms),
+      idle_timer_(runtime),
+      tune_cache_(std::move(tune_cache), MusicSynth::Tuning::for_background(kFormat.frequency)) {
   idle_timer_.set_interval(kIdleCheckMs);
   idle_timer_.on_timer = [this] { check_idle(); };
 }

@@ -15,7 +15,8 @@
 // - Every control that plays waves gets a mixing channel of its own, so that controls never cut
 //   each other off.
 // - There is a single music stream: the control that started it last owns it, and a tune
-//   counts as playing only for its owner.
+//   counts as playing only for its owner. A tune heard once is rendered into the tune cache
+//   and played from there afterwards.
 // - `mixer_lock` serialises decoding every sound, freeing decoded sounds and opening and
 //   closing the device, which happen on worker threads.
 // - Destroying the device closes SDL's audio; every control must have been destroyed before.
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "platform/audio/music_synth.h"
+#include "platform/audio/tune_cache.h"
 #include "platform/audio/wave_slice.h"
 #include "platform/timer.h"
 
@@ -48,7 +50,8 @@ class AudioDevice {
 
   enum class Readiness { kReady, kWaking, kUnavailable };
 
-  explicit AudioDevice(Runtime& runtime, int32_t sleep_after_ms = kSleepAfterMs);
+  // `tune_cache` is the folder of the tune cache ("" for none).
+  explicit AudioDevice(Runtime& runtime, std::filesystem::path tune_cache = {}, int32_t sleep_after_ms = kSleepAfterMs);
   ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
@@ -62,6 +65,7 @@ class AudioDevice {
   void release_channel(int channel);
 
   MusicSynth& music() { return music_; }
+  TuneCache& tune_cache() { return tune_cache_; }
   void music_started(const void* owner) { music_owner_ = owner; }
   bool music_playing_for(const void* owner) const;
   // Halts the music only if `owner` started it last.
@@ -89,6 +93,7 @@ class AudioDevice {
   const void* music_owner_ = nullptr;
   std::mutex mixer_lock_;
   MusicSynth music_{MusicSynth::Tuning::for_background(kFormat.frequency)};
+  TuneCache tune_cache_;
 };
 
 std::unique_ptr<MMControl> create_audio_control(Runtime& runtime, AudioDevice& device);

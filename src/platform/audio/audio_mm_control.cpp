@@ -102,8 +102,8 @@ void AudioMMControl::try_start() {
   if (!decoded) {
     decoding_ = std::async(std::launch::async | std::launch::deferred,
                            [bytes = std::move(file_), kind = kind_, &device = device_]() mutable {
-                             LoadedSound sound =
-                                 decode_sound(std::move(bytes), kind, device.mixer_lock(), device.music());
+                             LoadedSound sound = decode_sound(std::move(bytes), kind, device.mixer_lock(),
+                                                              device.music(), device.tune_cache());
                              // SDL keeps error texts per thread and frees them by itself only
                              // for threads it started.
                              SDL_TLSCleanup();
@@ -132,8 +132,12 @@ void AudioMMControl::play() {
 void AudioMMControl::start(const PlayRequest& request) {
   if (kind_ == SoundKind::kWave) {
     start_wave(request);
+  } else if (sound_.cached) {
+    device_.music().play_cached(sound_.cached);
+    device_.music_started(this);
   } else if (device_.music().play(sound_.tune)) {
     device_.music_started(this);
+    device_.tune_cache().render_later(sound_.tune);
   }
 }
 

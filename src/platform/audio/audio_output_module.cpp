@@ -8,7 +8,8 @@ namespace {
 
 class SdlAudioOutput final : public AudioOutput {
  public:
-  explicit SdlAudioOutput(Runtime& runtime) : runtime_(runtime), device_(runtime) {}
+  SdlAudioOutput(Runtime& runtime, const std::string& application)
+      : runtime_(runtime), device_(runtime, tune_cache_folder(application)) {}
   std::unique_ptr<MMControl> create_control() override { return create_audio_control(runtime_, device_); }
 
  private:
@@ -20,6 +21,6 @@ class SdlAudioOutput final : public AudioOutput {
 }  // namespace quarlyn
 
 extern "C" __attribute__((visibility("default"))) quarlyn::AudioOutput* quarlyn_create_audio_output(
-    quarlyn::Runtime& runtime) {
-  return new quarlyn::SdlAudioOutput(runtime);
+    quarlyn::Runtime& runtime, const std::string& application) {
+  return new quarlyn::SdlAudioOutput(runtime, application);
 }

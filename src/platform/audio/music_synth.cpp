@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/audio/tune_cache.h"
+
 namespace quarlyn {
 namespace {
 
@@ -92,6 +94,14 @@ bool MusicSynth::play(const std::vector<char>& tune) {
   return false;
 }
 
+void MusicSynth::play_cached(std::shared_ptr<CachedTune> tune) {
+  const std::lock_guard lock(lock_);
+  drop_player();
+  tune->rewind();
+  cached_ = std::move(tune);
+  playing_ = true;
+}
+
 void MusicSynth::stop() {
   const std::lock_guard lock(lock_);
   drop_player();
@@ -99,8 +109,14 @@ void MusicSynth::stop() {
 
 bool MusicSynth::playing() const { return playing_; }
 
+bool MusicSynth::sounding() const {
+  const std::lock_guard lock(lock_);
+  return playing_ || (player_ != nullptr && fluid_synth_get_active_voice_count(synth_) > 0);
+}
+
 void MusicSynth::drop_player() {
   playing_ = false;
+  cached_.reset();
   if (player_ == nullptr) return;
   delete_fluid_player(player_);
   player_ = nullptr;
@@ -110,6 +126,10 @@ void MusicSynth::drop_player() {
 
 void MusicSynth::render(int16_t* frames, int frame_count) {
   const std::lock_guard lock(lock_);
+  if (cached_) {
+    render_cached(frames, frame_count);
+    return;
+  }
   // Once a tune has ended and its last notes have faded, the synthesizer is left alone.
   const bool sounding = player_ != nullptr && (playing_ || fluid_synth_get_active_voice_count(synth_) > 0);
   if (!sounding) {
@@ -118,6 +138,15 @@ void MusicSynth::render(int16_t* frames, int frame_count) {
   }
   fluid_synth_write_s16(synth_, frame_count, frames, 0, 2, frames, 1, 2);
   if (fluid_player_get_status(player_) == FLUID_PLAYER_DONE) playing_ = false;
+}
+
+void MusicSynth::render_cached(int16_t* frames, int frame_count) {
+  const int got = playing_ ? cached_->read(frames, frame_count) : 0;
+  if (got < frame_count) {
+    std::memset(frames + static_cast<std::ptrdiff_t>(got) * 2, 0,
+                static_cast<std::size_t>(frame_count - got) * 2 * sizeof(int16_t));
+    playing_ = false;
+  }
 }
 
 void MusicSynth::render_hook(void* synth, uint8_t* stream, int bytes) {

@@ -7,8 +7,9 @@
 //   mixer's rate, and only the samples of the instruments in use read from the soundfont (see
 //   music_synth.cpp for what each saves).
 // - `play` starts a tune (a MIDI file's bytes) from a clean synthesizer, cutting off the one
-//   before (false when it cannot start: no synthesizer, or bytes it cannot read); `stop` cuts
-//   it off; `playing()` is true from `play` until the tune's last event has played or `stop`.
+//   before (false when it cannot start: no synthesizer, or bytes it cannot read);
+//   `play_cached` plays a tune rendered before (tune_cache.h) instead; `stop` cuts either off.
+//   `playing()` is true from a play until the tune's end or `stop`.
 // - `render` fills the mixer's buffer (16-bit stereo frames) on the sound thread, silence when
 //   nothing plays. A mutex of its own keeps it apart from `play` and `stop`, which may wait
 //   for one buffer's rendering.
@@ -18,11 +19,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace quarlyn {
+
+class CachedTune;
 
 class MusicSynth {
  public:
@@ -46,8 +50,12 @@ class MusicSynth {
   bool prepare(const std::string& soundfont);
 
   bool play(const std::vector<char>& tune);
+  // Plays a tune rendered before, from its start; needs no `prepare()`.
+  void play_cached(std::shared_ptr<CachedTune> tune);
   void stop();
   bool playing() const;
+  // Playing, or its last notes still fading.
+  bool sounding() const;
 
   void render(int16_t* frames, int frame_count);
   // For the sound thread of SDL_mixer's music hook.
@@ -55,12 +63,14 @@ class MusicSynth {
 
  private:
   void drop_player();
+  void render_cached(int16_t* frames, int frame_count);
 
   Tuning tuning_;
   mutable std::mutex lock_;  // guards synth_ (once made) and player_
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;
+  std::shared_ptr<CachedTune> cached_;
   // Read without the lock, so that asking never waits for a buffer's rendering.
   std::atomic<bool> playing_ = false;
 };

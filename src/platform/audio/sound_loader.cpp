@@ -47,10 +47,12 @@ std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind k
   return bytes;
 }
 
-LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music) {
+LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music,
+                         TuneCache& cache) {
   LoadedSound sound;
   if (kind == SoundKind::kMidi) {
-    if (music.prepare(installed_soundfont())) sound.tune = std::move(bytes);
+    sound.cached = cache.open(bytes);
+    if (sound.cached || music.prepare(installed_soundfont())) sound.tune = std::move(bytes);
     return sound;
   }
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));

@@ -8,8 +8,9 @@
 //   the synthesizer can keep up with it (sound_file_check.h); it needs no audio device. Any
 //   failure gives no bytes.
 // - `decode_sound` makes checked bytes playable: a wave file becomes a chunk in the device's
-//   format (SDL_mixer converts it, so the device must be open), a MIDI file stays as it is once
-//   the synthesizer has its soundfont. A failure gives an empty `LoadedSound`. Both may run on
+//   format (SDL_mixer converts it, so the device must be open), a MIDI file stays as it is,
+//   with its entry in the tune cache when there is one, else once the synthesizer has its
+//   soundfont. A failure gives an empty `LoadedSound`. Both may run on
 //   any thread; waves are decoded and freed under `mixer_lock`, since the mixer is shared.
 #pragma once
 
@@ -23,6 +24,7 @@
 
 #include "platform/audio/music_synth.h"
 #include "platform/audio/sound_file_check.h"
+#include "platform/audio/tune_cache.h"
 
 namespace quarlyn {
 
@@ -34,12 +36,14 @@ using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
 struct LoadedSound {
   std::vector<char> tune;  // a MIDI file, for MusicSynth
+  std::shared_ptr<CachedTune> cached;  // the tune rendered before, when it was
   ChunkPtr chunk;
   bool decoded() const { return !tune.empty() || chunk; }
 };
 
 SoundKind probe_sound_file(const std::string& path);
 std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind kind);
-LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music);
+LoadedSound decode_sound(std::vector<char> bytes, SoundKind kind, std::mutex& mixer_lock, MusicSynth& music,
+                         TuneCache& cache);
 
 }  // namespace quarlyn

@@ -136,7 +136,7 @@ std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::strin
 
 std::unique_ptr<MMControl> RealRuntime::create_mm_control() {
   return std::make_unique<DeferredMMControl>(*this, [this]() -> std::unique_ptr<MMControl> {
-    if (!audio_module_tried_) audio_output_ = load_audio_module(*this, QUARLYN_AUDIO_MODULE_DIR);
+    if (!audio_module_tried_) audio_output_ = load_audio_module(*this, QUARLYN_AUDIO_MODULE_DIR, application_);
     audio_module_tried_ = true;
     return audio_output_ ? audio_output_->create_control() : nullptr;
   });
