@@ -22,10 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kEntryExtension = ".flac";
+constexpr const char* kEntryExtension = ".ogg";
 constexpr int kRenderFrames = 4096;
 // Raises when the entry format changes, so that old entries are never read as new ones.
-constexpr uint64_t kFormatVersion = 1;
+constexpr uint64_t kFormatVersion = 2;
 
 // FNV-1a, 64 bits: enough to tell tunes apart, and the same in every build.
 struct Hash {
@@ -56,11 +56,11 @@ SF_INFO entry_format(int sample_rate) {
   SF_INFO info{};
   info.samplerate = sample_rate;
   info.channels = 2;
-  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
   return info;
 }
 
-// An entry holds at most kMaxSeconds of 16-bit stereo; FLAC never makes it larger.
+// An entry holds at most kMaxSeconds; compressed, it is far smaller than 16-bit stereo.
 uint64_t largest_entry_bytes(int sample_rate) {
   return static_cast<uint64_t>(sample_rate) * 4 * TuneCache::kMaxSeconds + (1 << 20);
 }
@@ -101,7 +101,7 @@ std::shared_ptr<CachedTune> CachedTune::decode(std::string bytes, int sample_rat
   tune->sound_ = sf_open_virtual(&io, SFM_READ, &info, tune.get());
   const SF_INFO wanted = entry_format(sample_rate);
   if (tune->sound_ == nullptr || info.samplerate != wanted.samplerate || info.channels != wanted.channels ||
-      (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC) {
+      (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_OGG) {
     return nullptr;
   }
   return tune;
@@ -159,9 +159,11 @@ bool TuneCache::rendering() {
 
 void TuneCache::render_later(const std::vector<char>& tune) {
   if (folder_.empty() || tune.empty() || rendering()) return;
-  // With both policies the library falls back to rendering at the next wait when no thread
-  // can be started, rather than throwing.
-  render_ = std::async(std::launch::async | std::launch::deferred, &TuneCache::render, this, tune, entry_path(tune));
+  try {
+    render_ = std::async(std::launch::async, &TuneCache::render, this, tune, entry_path(tune));
+  } catch (const std::system_error&) {
+    // No thread to spare: the tune keeps playing live, and asks again next time.
+  }
 }
 
 void TuneCache::render(std::vector<char> tune, fs::path entry) {

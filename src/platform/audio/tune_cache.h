@@ -1,11 +1,11 @@
-// Tunes rendered once and kept, losslessly compressed (FLAC), so that a tune heard before costs
-// the sound thread only its decoding, a tenth of synthesizing it.
+// Tunes rendered once and kept, compressed (Ogg Vorbis, about 0.7 MB a minute), so that a tune
+// heard before costs the sound thread only its decoding, a fifth of synthesizing it.
 //
 // Contract:
 // - The cache is one folder (made when first written; "" turns the cache off). An entry is
 //   named by a hash of the tune's bytes, the soundfont (path, size, change time) and the
 //   synthesizer's tuning, so that a changed tune, soundfont or tuning is rendered anew.
-// - `open` gives the entry of a tune when there is a valid one (a FLAC file at the tuning's
+// - `open` gives the entry of a tune when there is a valid one (an Ogg Vorbis file at the tuning's
 //   rate in stereo, read whole through the checked reader), and marks it as used; an entry
 //   that is not valid is removed.
 // - `render_later` renders a tune into its entry on a worker of the lowest priority, with a
