@@ -10,8 +10,8 @@
 // - `decode_sound` makes checked bytes playable: a wave file becomes a chunk in the device's
 //   format (SDL_mixer converts it, so the device must be open), a MIDI file stays as it is,
 //   with its entry in the tune cache when there is one, else once the synthesizer has its
-//   soundfont. A failure gives an empty `LoadedSound`. Both may run on
-//   any thread; waves are decoded and freed under `mixer_lock`, since the mixer is shared.
+//   soundfont. A failure gives an empty `LoadedSound`. Both may run on any thread; waves are
+//   decoded and freed under `mixer_lock`, since the mixer is shared.
 #pragma once
 
 #include <SDL_mixer.h>

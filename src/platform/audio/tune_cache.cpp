@@ -60,10 +60,9 @@ SF_INFO entry_format(int sample_rate) {
   return info;
 }
 
-// An entry holds at most kMaxSeconds; compressed, it is far smaller than 16-bit stereo.
-uint64_t largest_entry_bytes(int sample_rate) {
-  return static_cast<uint64_t>(sample_rate) * 4 * TuneCache::kMaxSeconds + (1 << 20);
-}
+// An entry holds at most kMaxSeconds, which the encoder writes at about 12 kB a second; a file
+// far larger than that is no entry, and is never read into memory.
+constexpr uint64_t kLargestEntryBytes = uint64_t{32000} * TuneCache::kMaxSeconds;
 
 // The renderer is background work: it yields to everything else the machine does.
 void lower_priority_of_this_thread() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19); }
@@ -142,7 +141,7 @@ std::shared_ptr<CachedTune> TuneCache::open(const std::vector<char>& tune) {
   const fs::path entry = entry_path(tune);
   struct stat status {};
   if (lstat(entry.c_str(), &status) != 0) return nullptr;
-  std::optional<std::string> bytes = read_checked_file(entry.string(), largest_entry_bytes(tuning_.sample_rate));
+  std::optional<std::string> bytes = read_checked_file(entry.string(), kLargestEntryBytes);
   std::shared_ptr<CachedTune> cached = bytes ? CachedTune::decode(std::move(*bytes), tuning_.sample_rate) : nullptr;
   if (!cached) {
     unlink(entry.c_str());
