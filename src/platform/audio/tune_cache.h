@@ -1,4 +1,4 @@
-// Tunes rendered once and kept, compressed (Ogg Vorbis, about 0.7 MB a minute), so that a tune
+// Tunes rendered once and kept, compressed (Ogg Vorbis, about 0.8 MB a minute), so that a tune
 // heard before costs the sound thread only its decoding, a fifth of synthesizing it.
 //
 // Contract:
