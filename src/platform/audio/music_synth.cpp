@@ -111,8 +111,10 @@ bool MusicSynth::playing() const { return playing_; }
 
 bool MusicSynth::sounding() const {
   const std::lock_guard lock(lock_);
-  return playing_ || (player_ != nullptr && fluid_synth_get_active_voice_count(synth_) > 0);
+  return playing_ || fading();
 }
+
+bool MusicSynth::fading() const { return player_ != nullptr && fluid_synth_get_active_voice_count(synth_) > 0; }
 
 void MusicSynth::drop_player() {
   playing_ = false;
@@ -131,8 +133,7 @@ void MusicSynth::render(int16_t* frames, int frame_count) {
     return;
   }
   // Once a tune has ended and its last notes have faded, the synthesizer is left alone.
-  const bool sounding = player_ != nullptr && (playing_ || fluid_synth_get_active_voice_count(synth_) > 0);
-  if (!sounding) {
+  if (player_ == nullptr || !(playing_ || fading())) {
     std::memset(frames, 0, static_cast<std::size_t>(frame_count) * 2 * sizeof(int16_t));
     return;
   }

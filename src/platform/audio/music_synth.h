@@ -63,6 +63,8 @@ class MusicSynth {
 
  private:
   void drop_player();
+  // A tune's last notes still sounding after its end; with `lock_` held.
+  bool fading() const;
   void render_cached(int16_t* frames, int frame_count);
 
   Tuning tuning_;
