@@ -182,7 +182,7 @@ class DirListBox : public Control {
   std::function<void()> Change;
 
   // Opens a folder; false, with nothing changed, when it cannot be read.
-  bool set_path(const std::string& folder);
+  bool set_path(std::string folder);
   const std::string& List(int row) const { return rows.at(static_cast<size_t>(row)); }
   void click_row(int row);
   void double_click_row(int row);

@@ -91,6 +91,19 @@ TEST_F(FileListingTest, BrowserControlsFollowTheFileSystem) {
   EXPECT_EQ(files.ListCount(), 0);
 }
 
+TEST_F(FileListingTest, DoubleClicksDescendTwoLevelsAndClimbBackToTheTop) {
+  std::filesystem::create_directories(root() + "/A/inner/deepest");
+  DirListBox folders;
+  ASSERT_TRUE(folders.set_path(root()));
+  folders.double_click_row(folders.depth_of_path);
+  folders.double_click_row(folders.depth_of_path);
+  EXPECT_EQ(folders.Path, root() + "/A/inner");
+  EXPECT_EQ(folders.rows.back(), root() + "/A/inner/deepest");
+  folders.double_click_row(0);
+  EXPECT_EQ(folders.Path, "/");
+  EXPECT_EQ(folders.rows.front(), "/");
+}
+
 TEST(ListBoxSelection, ExtendedSelectionWithShiftAndCtrl) {
   ListBox list;
   list.MultiSelect = true;
