@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, assembles the program folder, records it as the installed
-# program folder (as an installer does) and starts Quarlyn with the switch given (default /S).
+# Installs what is missing, builds, assembles the program folder, records it in the user's
+# settings as the program folder and starts Quarlyn with the switch given (default /S).
 set -euo pipefail
 cd "$(dirname "$0")"
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quarlyn three ways (Release, sanitized, fuzzing), starts a
 # private X server and runs every test: unit and system tests, the real-window and end-to-end
-# tests, a short run of each fuzzer, and the benchmarks (which print figures, never fail).
+# tests, a short run of each fuzzer, a packager's build and install, and the benchmarks (which
+# print figures, never fail).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -29,8 +30,9 @@ trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
 export DISPLAY=":$display"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-# Tests never touch the user's own settings or files.
+# Tests never touch the user's own settings or files, nor read the machine's system settings.
 export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data XDG_CACHE_HOME=$scratch/cache SDL_AUDIODRIVER=dummy
+export XDG_CONFIG_DIRS=$scratch/system-config
 export QUARLYN_SCREENSHOTS=$root/build/screenshots
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
@@ -40,12 +42,17 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$scratch/no-session-bus
 
 echo "== fuzzers (20 s each)"
+artifacts=$root/build-fuzz/artifacts/
+mkdir -p "$artifacts"
 for fuzzer in build-fuzz/tests/fuzz_*; do
   [[ -x $fuzzer ]] || continue
   corpus=$scratch/corpus-$(basename "$fuzzer")
   mkdir -p "$corpus"
-  "$fuzzer" -max_total_time=20 -print_final_stats=0 "$corpus" 2>&1 | tail -n 1
+  "$fuzzer" -max_total_time=20 -print_final_stats=0 -artifact_prefix="$artifacts" "$corpus" 2>&1 | tail -n 1
 done
+
+echo "== packager's build and install"
+tests/install/packaged_install.sh
 
 echo "== benchmarks (figures only)"
 build/tests/quarlyn_bench --benchmark_min_time=0.2

@@ -9,7 +9,8 @@
 
 int main(int argc, char** argv) {
   using namespace quarlyn;
-  SettingsStore store(SettingsStore::default_file(kApplicationName), kSettingsSection);
+  SettingsStore store(SettingsStore::default_file(kApplicationName), kSettingsSection,
+                      SettingsStore::system_files(kApplicationName));
   RealRuntime runtime(argc, argv, kApplicationName, store);
   auto settings = std::make_unique<Settings>();
   RunFlags flags;

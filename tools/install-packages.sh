@@ -14,7 +14,7 @@ test_packages=(
   "${run_packages[@]}"
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool x11-utils x11-xserver-utils imagemagick libxdamage-dev
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick libxdamage-dev desktop-file-utils
 )
 
 case "${1:-}" in

@@ -1,5 +1,6 @@
-// Records the program folder in the settings store of the user who runs it, as an installer
-// does. The program itself never writes this key.
+// Records a program folder in the settings store of the user who runs it, for a program run from
+// the build tree (run.sh, the tests); an install records its folder in the system layer instead.
+// The program itself never writes this key.
 //
 //   record_install_path FOLDER
 #include <cstdio>

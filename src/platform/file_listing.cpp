@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fnmatch.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <string_view>
 
 #include "platform/checked_file.h"
+#include "platform/user_folders.h"
 
 namespace quarlyn {
 
@@ -87,16 +87,9 @@ std::vector<std::string> browsable_mounts(const std::string& mount_table) {
   return points;
 }
 
-std::string home_folder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return home;
-  if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
-  return "/";
-}
-
 std::vector<Drive> list_drives() {
   std::vector<Drive> drives = {{"/", "/ (root)"}};
-  const std::string home = home_folder();
+  const std::string home = home_folder().string();
   if (home != "/") drives.push_back({home, last_name(home) + " (home)"});
   CheckedFile table = CheckedFile::open("/proc/self/mounts", kAnyFileSize);
   std::optional<std::string> text;
@@ -174,7 +167,7 @@ std::string nearest_readable_folder(const std::string& folder) {
       if (folder_readable(*it)) return *it;
     }
   }
-  const std::string home = home_folder();
+  const std::string home = home_folder().string();
   return folder_readable(home) ? home : "/";
 }
 

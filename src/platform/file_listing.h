@@ -43,7 +43,5 @@ std::vector<std::string> folder_chain(const std::string& folder);
 // `folder` when it can be listed, else the nearest folder above it that can, else the home
 // folder, else "/".
 std::string nearest_readable_folder(const std::string& folder);
-// The user's home folder.
-std::string home_folder();
 
 }  // namespace quarlyn

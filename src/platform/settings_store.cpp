@@ -1,14 +1,13 @@
 #include "platform/settings_store.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "platform/checked_file.h"
 #include "platform/store_files.h"
+#include "platform/user_folders.h"
 
 namespace quarlyn {
 
@@ -225,13 +224,19 @@ std::string render_document(const Document& doc, const std::string& section) {
   return out;
 }
 
+// The document's keys over `below` (the system layer), which is only read.
 class DocumentKeys final : public SettingsStore::Keys {
  public:
-  explicit DocumentKeys(Document& doc) : doc_(doc) {}
-  bool contains(const std::string& key) const override { return doc_.values.contains(key); }
+  explicit DocumentKeys(Document& doc, const std::map<std::string, std::string>* below = nullptr)
+      : doc_(doc), below_(below) {}
+  bool contains(const std::string& key) const override {
+    return doc_.values.contains(key) || (below_ != nullptr && below_->contains(key));
+  }
   std::string read(const std::string& key, const std::string& fallback) const override {
-    const auto found = doc_.values.find(key);
-    return found == doc_.values.end() ? fallback : found->second;
+    if (const auto found = doc_.values.find(key); found != doc_.values.end()) return found->second;
+    if (below_ == nullptr) return fallback;
+    const auto found = below_->find(key);
+    return found == below_->end() ? fallback : found->second;
   }
   // A key that could not read back as itself is left out, as `save` refuses it.
   void write(const std::string& key, const std::string& text) override {
@@ -240,6 +245,7 @@ class DocumentKeys final : public SettingsStore::Keys {
 
  private:
   Document& doc_;
+  const std::map<std::string, std::string>* below_;
 };
 
 }  // namespace
@@ -273,31 +279,44 @@ std::string unescape_setting_value(const std::string& text) {
   return out;
 }
 
-SettingsStore::SettingsStore(std::filesystem::path file, std::string section)
-    : file_(std::move(file)), section_(std::move(section)) {}
+SettingsStore::SettingsStore(std::filesystem::path file, std::string section, std::vector<std::filesystem::path> system_files)
+    : file_(std::move(file)), section_(std::move(section)), system_files_(std::move(system_files)) {}
 
 std::filesystem::path SettingsStore::default_file(const std::string& application) {
-  fs::path config_home;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') {
-    config_home = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
-    config_home = fs::path(home) / ".config";
-  } else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) {
-    config_home = fs::path(user->pw_dir) / ".config";
-  } else {
-    config_home = ".config";
-  }
-  return config_home / application / "settings.ini";
+  return xdg_home_folder("XDG_CONFIG_HOME", ".config") / application / "settings.ini";
+}
+
+std::vector<std::filesystem::path> SettingsStore::system_files(const std::string& application) {
+  std::vector<fs::path> folders = xdg_config_dirs();
+  const fs::path own = fs::path(QUARLYN_SYSCONFDIR) / "xdg";
+  if (std::find(folders.begin(), folders.end(), own) == folders.end()) folders.push_back(own);
+  std::vector<fs::path> files;
+  for (const fs::path& folder : folders) files.push_back(folder / application / "settings.ini");
+  return files;
 }
 
 void SettingsStore::reload() {
+  read_system_layer();
   const StoreFile stored = store_files::read_store_file(file_, kMaxFileBytes);
   Document doc;
   if (stored.status == StoreFile::Status::kRead) doc = parse_document(stored.content, section_);
-  DocumentKeys keys(doc);
+  DocumentKeys keys(doc, &system_values_);
   apply_pending(keys);
-  values_ = std::move(doc.values);
+  set_values(std::move(doc.values));
+}
+
+// Of the keys several system files hold, the first file's text counts.
+void SettingsStore::read_system_layer() {
+  system_values_.clear();
+  for (const fs::path& file : system_files_) {
+    const std::optional<std::string> content = read_checked_file(file.string(), kMaxFileBytes);
+    if (content) system_values_.merge(parse_document(*content, section_).values);
+  }
+}
+
+void SettingsStore::set_values(std::map<std::string, std::string> user_values) {
+  values_ = std::move(user_values);
+  values_.insert(system_values_.begin(), system_values_.end());
 }
 
 std::string SettingsStore::read(const std::string& key, const std::string& fallback) {
@@ -389,11 +408,11 @@ bool SettingsStore::write_pending(std::chrono::milliseconds wait) {
     return false;
   }
   Document doc = parse_document(fresh.content, section_);
-  DocumentKeys keys(doc);
+  DocumentKeys keys(doc, &system_values_);
   apply_pending(keys);
   const bool damaged = doc.damaged || fresh.cut_short;
   if (!store_files::write_store(target, fresh, damaged, render_document(doc, section_), problem_)) return false;
-  values_ = std::move(doc.values);
+  set_values(std::move(doc.values));
   pending_.clear();
   return true;
 }

@@ -1,4 +1,9 @@
-// The per-user settings store: one text per key in one section of a key file.
+// The per-user settings store: one text per key in one section of a key file, over a read-only
+// system layer of files of the same format (the way system-wide defaults work on freedesktop
+// systems): a key the user's file does not hold is read from the first system file that holds
+// it. Saves write only the user's file. A system file is read through the checked-read helper;
+// one that is missing, too large or not a regular file is left out, and of a damaged one only
+// its readable lines count.
 //
 // File format: a "[Section]" line, then one "key=value" line per key. Values are escaped so that
 // every byte string round-trips: "\\", "\n", "\r", "\t", "\s" for a blank at either end, "\xHH"
@@ -15,7 +20,8 @@
 //   store that is a symbolic link is replaced at its target, and the link stays.
 // - No lost updates: a save locks a separate lock file, re-reads the store and applies only the
 //   keys whose text this process changed since it last read or wrote them (and keys the file
-//   does not hold yet). Within one process the result equals writing every key. A queued
+//   does not hold yet, nor the system layer). Within one process the result equals writing
+//   every key. A queued
 //   change (`queue`) is a read-modify-write that runs under the same lock against the file as
 //   it is then.
 // - Nothing is dropped: a save that cannot write (the lock held too long by another process, a
@@ -65,16 +71,21 @@ class SettingsStore {
   // A larger store is damaged: only this much of it is read.
   static constexpr std::size_t kMaxFileBytes = std::size_t{4} << 20;
 
-  SettingsStore(std::filesystem::path file, std::string section);
+  // `system_files` is the system layer, the most important first.
+  SettingsStore(std::filesystem::path file, std::string section, std::vector<std::filesystem::path> system_files = {});
 
   // "$XDG_CONFIG_HOME/<application>/settings.ini", with "~/.config" when the variable is unset
   // or not an absolute path.
   static std::filesystem::path default_file(const std::string& application);
+  // "<folder>/<application>/settings.ini" for each folder of $XDG_CONFIG_DIRS, then for the
+  // install's own "<sysconfdir>/xdg": what the administrator or the session sets up comes
+  // before what the install brought along.
+  static std::vector<std::filesystem::path> system_files(const std::string& application);
 
   const std::filesystem::path& file() const { return file_; }
 
-  // Reads the file afresh, with the changes not yet written applied over it. A missing or
-  // unreadable file is an empty store.
+  // Reads the file and the system layer afresh, with the changes not yet written applied over
+  // them. A missing or unreadable file is an empty store.
   void reload();
   // The text of `key` as of the last reload or save, or `fallback` when the key is missing.
   // Remembers what it returned as the text this process last saw for the key.
@@ -104,10 +115,14 @@ class SettingsStore {
 
   void queue_entries(const Entries& entries);
   void apply_pending(Keys& keys) const;
+  void read_system_layer();
+  void set_values(std::map<std::string, std::string> user_values);
 
   std::filesystem::path file_;
   std::string section_;
-  std::map<std::string, std::string> values_;  // the [section] keys as last read or saved
+  std::vector<std::filesystem::path> system_files_;
+  std::map<std::string, std::string> system_values_;  // the system layer's keys as last read
+  std::map<std::string, std::string> values_;  // the [section] keys as last read or saved, over the system layer
   std::map<std::string, std::string> seen_;    // per key: the text this process last read or wrote
   std::vector<PendingChange> pending_;         // in the order they came
   std::string problem_;

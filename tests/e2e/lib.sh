@@ -7,6 +7,7 @@ helper_dir=$2
 tools_dir=$(cd "$bin_dir/../tools" && pwd)
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_CONFIG_DIRS=$work/system-config
 background_pids=()
 cleanup() {
   for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done

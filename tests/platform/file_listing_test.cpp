@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/controls.h"
+#include "platform/user_folders.h"
 #include "support/temp_folder.h"
 
 namespace quarlyn {
@@ -51,7 +52,7 @@ TEST_F(FileListingTest, PathsChainsAndTheNearestFolderThatStillExists) {
   EXPECT_EQ(folder_chain("/home/ann"), (Names{"/", "/home", "/home/ann"}));
   EXPECT_EQ(folder_chain("/"), Names{"/"});
   EXPECT_EQ(nearest_readable_folder(root() + "/gone/deeper"), root());
-  EXPECT_EQ(nearest_readable_folder(""), home_folder());
+  EXPECT_EQ(nearest_readable_folder(""), home_folder().string());
 }
 
 TEST(Drives, TheRootTheHomeAndBrowsableMountsWithTheirBlanksDecoded) {

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace quarlyn {
@@ -202,6 +203,53 @@ TEST_F(SettingsStoreTest, AHugeFileIsReadOnlyInPartAndKeptAsideWhole) {
   ASSERT_TRUE(store.save({{"b", "2"}}));
   EXPECT_EQ(damaged_copies(), std::vector<std::string>{huge});
   EXPECT_EQ(read_bytes(file_), head + "b=2\n");
+}
+
+TEST_F(SettingsStoreTest, TheSystemLayerFillsInWhatTheUsersFileLacksAndIsNeverWritten) {
+  fs::create_directories(folder_ / "site" / "first");
+  const fs::path first = folder_ / "site" / "first" / "settings.ini";
+  const fs::path second = folder_ / "site" / "second.ini";
+  write_bytes(first, "[Config]\ninstall_path=/first/\nlevel=1\n");
+  write_bytes(second, "[Config]\ninstall_path=/second/\nsound=on\n");
+  write_bytes(file_, "[Config]\nlevel=7\n");
+  SettingsStore store(file_, kSection, {first, second});
+  store.reload();
+  EXPECT_EQ(store.read("install_path", "?"), "/first/");
+  EXPECT_EQ(store.read("level", "?"), "7");
+  EXPECT_EQ(store.read("sound", "?"), "on");
+  ASSERT_TRUE(store.save({{"install_path", "/first/"}, {"sound", "off"}}));
+  EXPECT_EQ(read_bytes(file_), "[Config]\nlevel=7\nsound=off\n");
+  EXPECT_EQ(read_bytes(first), "[Config]\ninstall_path=/first/\nlevel=1\n");
+  EXPECT_FALSE(fs::exists(folder_ / "site" / "first" / "settings.ini.lock"));
+}
+
+TEST_F(SettingsStoreTest, AMissingDamagedHugeOrFifoSystemFileChangesNothing) {
+  const fs::path damaged = folder_ / "damaged.ini";
+  const fs::path huge = folder_ / "huge.ini";
+  const fs::path fifo = folder_ / "fifo.ini";
+  write_bytes(damaged, std::string("[Config]\n\0\xFF", 11) + "install_path\n");
+  write_bytes(huge, "[Config]\ninstall_path=/huge/\n" + std::string(SettingsStore::kMaxFileBytes, '#'));
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  write_bytes(file_, "[Config]\nlevel=7\n");
+  SettingsStore store(file_, kSection, {folder_ / "missing.ini", damaged, huge, fifo});
+  store.reload();
+  EXPECT_EQ(store.read("install_path", "<missing>"), "<missing>");
+  EXPECT_EQ(store.read("level", "?"), "7");
+  ASSERT_TRUE(store.save({{"sound", "off"}}));
+  EXPECT_EQ(read_bytes(file_), "[Config]\nlevel=7\nsound=off\n");
+  EXPECT_TRUE(damaged_copies().empty());
+}
+
+TEST(SettingsDefaultFileTest, SystemLayerIsXdgConfigDirsInOrderThenTheInstallsOwnFolder) {
+  testing::ScopedEnv dirs("XDG_CONFIG_DIRS", "/site:relative::/vendor/");
+  const std::vector<fs::path> files = SettingsStore::system_files("app");
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], "/site/app/settings.ini");
+  EXPECT_EQ(files[1], "/vendor/app/settings.ini");
+  EXPECT_TRUE(files[2].is_absolute());
+  EXPECT_TRUE(files[2].string().ends_with("/xdg/app/settings.ini"));
+  testing::ScopedEnv unset("XDG_CONFIG_DIRS", std::nullopt);
+  EXPECT_EQ(SettingsStore::system_files("app").front(), "/etc/xdg/app/settings.ini");
 }
 
 TEST_F(SettingsStoreTest, SectionIsCreatedAtTheEndWhenAbsent) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <malloc.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <system_error>
 
 #include "platform/checked_file.h"
+#include "platform/user_folders.h"
 
 namespace quarlyn {
 namespace {
@@ -222,15 +222,7 @@ void TuneCache::remove_oldest_beyond_limit() const {
 }
 
 fs::path tune_cache_folder(const std::string& application) {
-  const char* cache_home = std::getenv("XDG_CACHE_HOME");
-  if (cache_home != nullptr && cache_home[0] == '/') return fs::path(cache_home) / application / "tunes";
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] != '/') {
-    const passwd* user = getpwuid(getuid());
-    home = user != nullptr ? user->pw_dir : nullptr;
-  }
-  if (home == nullptr || home[0] != '/') return {};
-  return fs::path(home) / ".cache" / application / "tunes";
+  return xdg_home_folder("XDG_CACHE_HOME", ".cache") / application / "tunes";
 }
 
 }  // namespace quarlyn

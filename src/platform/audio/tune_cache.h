@@ -82,8 +82,8 @@ class TuneCache {
   std::atomic<bool> stopping_ = false;
 };
 
-// "$XDG_CACHE_HOME/<application>/tunes" (XDG_CACHE_HOME only when absolute), else
-// "$HOME/.cache/<application>/tunes"; "" when neither is known.
+// "$XDG_CACHE_HOME/<application>/tunes", with the home folder's ".cache" when the variable is
+// unset or relative (see user_folders.h).
 std::filesystem::path tune_cache_folder(const std::string& application);
 
 }  // namespace quarlyn

@@ -3,7 +3,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
-#include <pwd.h>
 
 // X's event-type macro would replace the model's `KeyPress` member; no X event type is used here.
 #undef KeyPress
@@ -27,6 +26,7 @@
 #include "platform/mm_control.h"
 #include "platform/picture_files.h"
 #include "platform/timer.h"
+#include "platform/user_folders.h"
 #include "platform/x11/root_window.h"
 #include "platform/x11/x11_host.h"
 
@@ -45,16 +45,6 @@ std::string join_arguments(int argc, char** argv) {
 std::string with_slash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
-}
-
-std::string home_folder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return home;
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) return "";
-  return found->pw_dir != nullptr ? found->pw_dir : "";
 }
 
 // The repeat is scheduled before the handler runs, so whatever the handler does to its timer
@@ -265,16 +255,7 @@ void RealRuntime::set_desktop_background(const std::string& path) {
 }
 
 std::string RealRuntime::windows_dir() {
-  const char* data_home = std::getenv("XDG_DATA_HOME");
-  std::string base;
-  if (data_home != nullptr && data_home[0] == '/') {
-    base = data_home;
-  } else {
-    const std::string home = home_folder();
-    if (home.empty()) return "";
-    base = with_slash(home) + ".local/share";
-  }
-  return with_slash(base) + application_ + "/";
+  return with_slash(xdg_home_folder("XDG_DATA_HOME", ".local/share").string()) + application_ + "/";
 }
 
 int32_t RealRuntime::time_get_time() { return clock_ms(monotonic_now()); }
