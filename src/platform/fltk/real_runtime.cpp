@@ -157,9 +157,8 @@ bool RealRuntime::key_down(int virtual_key) {
 // Once per poll, and only while a key is held: the query is a round trip to the server.
 void RealRuntime::drop_released_keys() {
   if (held_keys_.empty()) return;
-  char keys[32] = {};
-  XQueryKeymap(fl_display, keys);
-  std::erase_if(held_keys_, [&](const auto& held) { return (keys[held.first / 8] & (1 << (held.first % 8))) == 0; });
+  const Keymap keys = query_keymap(fl_display);
+  std::erase_if(held_keys_, [&](const auto& held) { return !key_held(keys, held.first); });
 }
 
 // Runs before a yield handles events: every tap still waiting came before the poll that just
