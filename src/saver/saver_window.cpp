@@ -175,12 +175,13 @@ void frm_screensaver::do_keypress() {
   }
 }
 
+// A take-over still pending is the person's game already: the mouse no longer ends the saver.
 void frm_screensaver::handle_mousemoves() {
   SaverWindowState& window = saver_.window;
   if (window.mouse_moves <= window.mouse_threshold) return;
   window.mouse_moves = 0;
   const RunFlags& flags = saver_.flags;
-  if (flags.robot_playing != 1 || flags.started_from_config != 0) return;
+  if (flags.robot_playing != 1 || window.takeover_pending != 0 || flags.started_from_config != 0) return;
   if (saver_.settings.game_trigger != 0)
     window.takeover_pending = 1;
   else

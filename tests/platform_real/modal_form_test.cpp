@@ -220,6 +220,20 @@ TEST_F(ModalFormTest, TypedKeysReachTheTextBoxOverTheSaverAndEnterUnloadsThenThe
   EXPECT_EQ(saver_handler_.activations, 2) << "the saver regains the focus once";
 }
 
+// Keys pressed for the saver, still waiting to be handled when the form shows or held on into
+// it, type nothing.
+TEST_F(ModalFormTest, KeysPressedBeforeTheFormShowsAreNotTyped) {
+  show_saver(saver_screen_);
+  run_xdotool({"key", "space", "keydown", "space"});
+  name_.on_activate = [] {
+    run_xdotool({"sleep", "0.9", "keyup", "space"});
+    run_xdotool({"type", "Ann"});
+    run_xdotool({"key", "Return"});
+  };
+  runtime_.show_modal(name_.form);
+  EXPECT_EQ(name_.text.text, "Ann");
+}
+
 TEST_F(ModalFormTest, KeysGoToTheFocusControlChosenOnActivation) {
   TextBox first;
   first.bounds = {54, 20, 157, 19};

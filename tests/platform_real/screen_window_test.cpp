@@ -7,6 +7,7 @@
 
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/x.H>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -338,6 +339,22 @@ TEST_F(ScreenWindowTest, ATapCountsForTheNextPollOnlyAndHeldKeysUntilReleased) {
   EXPECT_TRUE(runtime_.key_down(38));
   run_xdotool({"keyup", "Up"});
   EXPECT_TRUE(yield_until([&] { return !runtime_.key_down(38); }));
+}
+
+// Another window of the program takes the keyboard, and with it the release.
+TEST_F(ScreenWindowTest, AKeyReleasedWhileAnotherWindowHasTheKeyboardIsUp) {
+  show_pattern();
+  run_xdotool({"keydown", "Left"});
+  ASSERT_TRUE(yield_until([&] { return runtime_.key_down(37); }));
+  runtime_.key_poll_done();
+  Fl_Window elsewhere(10, 10, 60, 60);
+  elsewhere.show();
+  ASSERT_TRUE(yield_until([&] { return focus_if_viewable(fl_display, fl_xid(&elsewhere)); }));
+  yield_for(50);
+  run_xdotool({"keyup", "Left"});
+  yield_for(50);
+  runtime_.key_poll_done();
+  EXPECT_FALSE(runtime_.key_down(37));
 }
 
 // The grab is taken even when another client holds the keyboard at show (FLTK's own grab, without

@@ -164,6 +164,17 @@ TEST_F(SaverWindowTest, MouseMovementEndsTheSaverOnlyPastTwentyTwoMovesInEightyF
   EXPECT_NEAR(rt.time_get_time(), 101 * kFrameMs, 3 * kFrameMs);
 }
 
+TEST_F(SaverWindowTest, AKeyAndTheMouseInOneFrameHandTheGameOverWithoutEndingTheSaver) {
+  at_frame(30, [&] {
+    window->Form_KeyDown(kKeyLeft, 0);
+    for (int i = 0; i < 23; ++i) window->Form_MouseMove();
+  });
+  at_frame(40, [&] { window->Form_KeyDown(kKeyEsc, 0); });
+  run_saver();
+  EXPECT_EQ(flags.robot_playing, 0) << "no person's game";
+  EXPECT_NEAR(rt.time_get_time(), 41 * kFrameMs, 3 * kFrameMs) << "ended before the Esc";
+}
+
 TEST_F(SaverWindowTest, WithTheTriggerSwappedTheMouseHandsOverAndAKeyEnds) {
   testing::store_keys(rt.settings_store(), {{"game_trigger", "1"}});
   at_frame(10, [&] {

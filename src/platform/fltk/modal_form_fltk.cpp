@@ -46,14 +46,31 @@ void take_turn(void* data) {
   }
 }
 
+// Keys pressed before the form was on screen were meant for what was there then (a space for
+// the saver's last drop): still waiting to be handled, or repeating while held, they would type
+// into the form.
+int drop_earlier_keys(void* event, void* earlier_keys) {
+  return static_cast<EarlierKeys*>(earlier_keys)->earlier(fl_display, *static_cast<const XEvent*>(event)) ? 1 : 0;
+}
+
+// Takes the focus once the server has the window on screen; the form takes keys from then on.
+bool focus_when_shown(FormWindow& window, EarlierKeys& earlier_keys) {
+  if (!focus_if_viewable(fl_display, fl_xid(&window))) return false;
+  earlier_keys.mark(fl_display);
+  return true;
+}
+
 // Without a window manager nobody hands the window the focus, so it takes it itself once the
-// server has it on screen; the form is activated then.
+// server has it on screen; the form is activated then. The key filter goes by function, so of
+// nested forms the inner one's is removed first, as it should.
 void run_until_unloaded(FormWindow& window, ModalForm& form, const std::function<void()>& before_drawing) {
   bool activated = false;
+  EarlierKeys earlier_keys;
   WaitTurn turn{window, before_drawing};
   Fl::add_check(take_turn, &turn);
+  Fl::add_system_handler(drop_earlier_keys, &earlier_keys);
   while (form.loaded()) {
-    if (!activated && focus_if_viewable(fl_display, fl_xid(&window))) {
+    if (!activated && focus_when_shown(window, earlier_keys)) {
       activated = true;
       activate(window, form);
       continue;
@@ -61,6 +78,7 @@ void run_until_unloaded(FormWindow& window, ModalForm& form, const std::function
     // Not Fl::wait(): that returns at once, running no timers, while no window is shown.
     Fl::wait(kForever);
   }
+  Fl::remove_system_handler(drop_earlier_keys);
   Fl::remove_check(take_turn, &turn);
 }
 

@@ -8,10 +8,12 @@
 //   holding a keyboard grab with owner events still lets this window of the same client have
 //   its keys) and `Form_Activate` runs; the focus goes to the form's `focus` control (else the
 //   first text box) then and again after `Form_Activate`. Events, timers included, are then
-//   handled until the form unloads; in every wait the widgets take the model's changes and
-//   `before_drawing` runs after the due timers and before FLTK draws, so what timers changed is
-//   drawn in the same wait. Once the form has unloaded, the focus goes back to the window that
-//   had it before and the window is destroyed.
+//   handled until the form unloads, but keys pressed before the window was on screen reach
+//   nothing: neither those still waiting to be handled nor the repeats of a key held since
+//   then. In every wait the widgets take the model's changes and `before_drawing` runs after
+//   the due timers and before FLTK draws, so what timers changed is drawn in the same wait.
+//   Once the form has unloaded, the focus goes back to the window that had it before and the
+//   window is destroyed.
 #pragma once
 
 #include <functional>

@@ -8,6 +8,7 @@
 #undef KeyPress
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -137,9 +138,17 @@ void RealRuntime::enrol_screen_window(FltkScreenWindow& window) { screen_windows
 void RealRuntime::withdraw_screen_window(FltkScreenWindow& window) { std::erase(screen_windows_, &window); }
 
 bool RealRuntime::key_down(int virtual_key) {
+  if (!polled_since_yield_) drop_released_keys();
   polled_since_yield_ = true;
   const bool tapped = tapped_keys_.erase(virtual_key) > 0;
-  return tapped || held_keys_.count(virtual_key) > 0;
+  return tapped || std::ranges::any_of(held_keys_, [&](const auto& held) { return held.second == virtual_key; });
+}
+
+// Once per poll, and only while a key is held: the query is a round trip to the server.
+void RealRuntime::drop_released_keys() {
+  if (held_keys_.empty()) return;
+  const Keymap keys = query_keymap(fl_display);
+  std::erase_if(held_keys_, [&](const auto& held) { return !key_held(keys, held.first); });
 }
 
 // Runs before a yield handles events: every tap still waiting came before the poll that just
@@ -158,12 +167,12 @@ void RealRuntime::key_poll_done() {
   frame_polled_ = false;
 }
 
-void RealRuntime::key_event(int virtual_key, bool down) {
+void RealRuntime::key_event(int virtual_key, unsigned int keycode, bool down) {
   if (down) {
-    held_keys_.insert(virtual_key);
+    held_keys_[keycode] = virtual_key;
     tapped_keys_.insert(virtual_key);
   } else {
-    held_keys_.erase(virtual_key);
+    held_keys_.erase(keycode);
   }
 }
 

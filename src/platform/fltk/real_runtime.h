@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -92,9 +93,13 @@ class RealRuntime : public Runtime {
   bool key_down(int virtual_key) override;
   void key_poll_done() override;
 
-  // Key events of the program's windows, by Windows virtual-key code. A key pressed and
-  // released between two polls still counts as down at the next poll.
-  void key_event(int virtual_key, bool down);
+  // Key events of the saver window, by Windows virtual-key code and X keycode. A key pressed and
+  // released between two polls still counts as down at the next poll. A held key counts as down
+  // only while the keyboard still has it down (one keymap query per poll), as its release may
+  // go to another window.
+  void key_event(int virtual_key, unsigned int keycode, bool down);
+  // The saver window lost the keyboard: presses and releases from now on go elsewhere.
+  void forget_held_keys() { held_keys_.clear(); }
 
   void timer_changed(Timer& timer) override;
   void timer_removed(Timer& timer) override;
@@ -110,6 +115,7 @@ class RealRuntime : public Runtime {
  private:
   void hold_off_screen_saver(bool hold);
   void forget_polled_taps();
+  void drop_released_keys();
   void set_desktop_background(const std::string& path);
   void present_screen_windows();
 
@@ -123,7 +129,7 @@ class RealRuntime : public Runtime {
   bool screen_saver_held_ = false;
   std::string wallpaper_;
   RandomSource random_;
-  std::set<int> held_keys_;
+  std::map<unsigned int, int> held_keys_;  // X keycode to virtual-key code
   std::set<int> tapped_keys_;
   bool polled_since_yield_ = false;  // key_down was called since the last yield began
   bool frame_polled_ = false;        // a poll came since the last key_poll_done

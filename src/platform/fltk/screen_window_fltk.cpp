@@ -31,6 +31,12 @@ int shift_state(int fltk_state) {
          ((fltk_state & FL_ALT) != 0 ? kAltBit : 0);
 }
 
+// The key of the X event being handled, by which the keyboard's state is queried.
+unsigned int event_keycode() {
+  const bool key_event = fl_xevent != nullptr && (fl_xevent->type == KeyPress || fl_xevent->type == KeyRelease);
+  return key_event ? fl_xevent->xkey.keycode : 0;
+}
+
 // WM_NAME is STRING when the caption is plain ASCII, as most readers expect; UTF8_STRING when
 // STRING (Latin-1) could not carry it.
 void set_caption(Display* display, Window window, const std::string& caption) {
@@ -142,7 +148,7 @@ int FltkScreenWindow::View::handle(int event) {
       if (live()) key_pressed();
       return 1;
     case FL_KEYUP:
-      if (live()) owner_->runtime_.key_event(virtual_key_code(Fl::event_key()), false);
+      if (live()) owner_->runtime_.key_event(virtual_key_code(Fl::event_key()), event_keycode(), false);
       return 1;
     case FL_MOVE:
     case FL_DRAG:
@@ -163,7 +169,7 @@ void FltkScreenWindow::View::key_pressed() {
   const int code = virtual_key_code(Fl::event_key());
   const int shift = shift_state(Fl::event_state());
   const int character = typed_character(std::string_view(Fl::event_text(), static_cast<size_t>(Fl::event_length())));
-  owner_->runtime_.key_event(code, true);
+  owner_->runtime_.key_event(code, event_keycode(), true);
   owner_->handler_.Form_KeyDown(code, shift);
   if (character >= 0 && live()) owner_->handler_.ascreen_KeyPress(character);
 }
@@ -224,6 +230,7 @@ void FltkScreenWindow::close() {
   if (!shown_) return;
   shown_ = false;
   Fl::remove_system_handler(note_focus_event);
+  runtime_.forget_held_keys();
   // Also ends the grab FLTK may have taken for the window by itself.
   XUngrabKeyboard(fl_display, CurrentTime);
   grabbed_ = false;
@@ -410,12 +417,15 @@ void FltkScreenWindow::view_resized(bool size_changed) {
 // from the grab and from the focus moving off the pointer root onto this same window, which
 // change nothing for the handler. The function keeps no state and each shown window adds it
 // once, so FLTK removing any one of the identical entries (it removes by function) is right.
+// Whatever takes the keyboard from the window (a grab, another window of this program) also takes
+// the releases of the keys held in it, so any focus lost forgets them.
 int FltkScreenWindow::note_focus_event(void* event, void*) {
   const XEvent& x = *static_cast<const XEvent*>(event);
-  if (x.type != FocusIn && x.type != FocusOut) return 0;
-  if (x.xfocus.mode == NotifyGrab || x.xfocus.mode == NotifyUngrab || x.xfocus.detail == NotifyInferior) return 0;
+  if ((x.type != FocusIn && x.type != FocusOut) || x.xfocus.detail == NotifyInferior) return 0;
   const auto* view = dynamic_cast<View*>(fl_find(x.xfocus.window));
-  if (view != nullptr && view->owner() != nullptr) view->owner()->focus_changed(x.type == FocusIn);
+  if (view == nullptr || view->owner() == nullptr) return 0;
+  if (x.type == FocusOut) view->owner()->runtime_.forget_held_keys();
+  if (x.xfocus.mode != NotifyGrab && x.xfocus.mode != NotifyUngrab) view->owner()->focus_changed(x.type == FocusIn);
   return 0;
 }
 

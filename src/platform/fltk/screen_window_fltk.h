@@ -17,7 +17,9 @@
 // - Activation: the first one arrives from a timeout armed by the first yield after `show`.
 //   Each time the window gets the keyboard focus back after losing it (to another client or to
 //   one of the program's dialogs), another one arrives, also from a timeout.
-// - Key presses and releases also go to `RealRuntime::key_event`, for `key_down`.
+// - Key presses and releases also go to `RealRuntime::key_event`, for `key_down`; the keys held
+//   are forgotten whenever the window loses the keyboard (another window of the program or a
+//   grab takes it, or the window closes), as their releases no longer come here.
 // - `close` and the destructor release the grab and hide the window; nothing reaches the handler
 //   after them. The window may be closed or destroyed from inside any of its handler's calls.
 // - The time box is drawn by the window itself, after the play screen, at every draw that

@@ -138,4 +138,46 @@ bool focus_if_viewable(Display* display, Window window) {
   return true;
 }
 
+Keymap query_keymap(Display* display) {
+  Keymap keymap{};
+  XQueryKeymap(display, keymap.data());
+  return keymap;
+}
+
+bool key_held(const Keymap& keymap, unsigned int keycode) {
+  return keycode < keymap.size() * 8 && (keymap[keycode / 8] & (1 << (keycode % 8))) != 0;
+}
+
+namespace {
+
+// The server repeats a held key as a release and a press made at once, after which the key is
+// down again. The press is looked for in the queue first: events handled late (a busy wait)
+// come after the key's real release, when a keymap query would find it up.
+bool repeats(Display* display, const XKeyEvent& release) {
+  if (XEventsQueued(display, QueuedAfterReading) > 0) {
+    XEvent next;
+    XPeekEvent(display, &next);
+    if (next.type == KeyPress && next.xkey.keycode == release.keycode && next.xkey.time - release.time <= 1) return true;
+  }
+  return key_held(query_keymap(display), release.keycode);
+}
+
+}  // namespace
+
+void EarlierKeys::mark(Display* display) {
+  marked_request_ = NextRequest(display);
+  held_at_mark_ = query_keymap(display);
+}
+
+bool EarlierKeys::earlier(Display* display, const XEvent& event) {
+  if (event.type != KeyPress && event.type != KeyRelease) return false;
+  if (event.xkey.serial < marked_request_) return true;
+  const unsigned int keycode = event.xkey.keycode;
+  if (!key_held(held_at_mark_, keycode)) return false;
+  if (event.type == KeyRelease && !repeats(display, event.xkey)) {
+    held_at_mark_[keycode / 8] = static_cast<char>(held_at_mark_[keycode / 8] & ~(1 << (keycode % 8)));
+  }
+  return true;
+}
+
 }  // namespace quarlyn

@@ -14,12 +14,19 @@
 //   connection; the server lifts a hold by itself when the connection closes.
 // - `focus_if_viewable` gives `window` the keyboard focus once it is on screen, so a dialog
 //   takes keys even without a window manager to hand it the focus.
+// - `query_keymap` is one round trip: the keys down now, one bit per X keycode.
+// - `EarlierKeys` tells the key events that belong to the time before `mark`: those the server
+//   made before it (an event carries the number of the last request the server had handled),
+//   and those of keys held down at the mark, up to and including their release (not the
+//   release and press by which the server repeats a held key).
 //
 // Internal to src/platform: it includes Xlib, so only the real platform files include it.
 #pragma once
 
 #include <X11/Xlib.h>
 
+#include <array>
+#include <limits>
 #include <string>
 
 namespace quarlyn {
@@ -34,5 +41,20 @@ bool suspend_screen_saver(Display* display, bool suspend);
 
 // Returns false while `window` is not viewable yet; call again once it is mapped.
 bool focus_if_viewable(Display* display, Window window);
+
+using Keymap = std::array<char, 32>;
+
+Keymap query_keymap(Display* display);
+bool key_held(const Keymap& keymap, unsigned int keycode);
+
+class EarlierKeys {
+ public:
+  void mark(Display* display);
+  bool earlier(Display* display, const XEvent& event);
+
+ private:
+  unsigned long marked_request_ = std::numeric_limits<unsigned long>::max();
+  Keymap held_at_mark_{};
+};
 
 }  // namespace quarlyn
