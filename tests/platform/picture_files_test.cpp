@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "support/gif_writer.h"
 #include "support/jpeg_writer.h"
 #include "support/temp_folder.h"
 
@@ -315,6 +316,46 @@ TEST(PictureFilesTest, PicturesLoadScaledToTheSizeTheyAreDrawnAt) {
   EXPECT_FALSE(load_picture(jpeg, [](int, int) { return Rect{0, 0, 0, 10}; }));
   std::filesystem::resize_file(jpeg, std::filesystem::file_size(jpeg) / 2);
   EXPECT_FALSE(load_picture(jpeg, at_320_by_200)) << "a file that ends early";
+}
+
+// A 9000x1000 panorama in quadrants, red top left and bottom right, blue elsewhere (a JPEG in two
+// halves, red and blue), drawn at 64x48: every format is reduced as it is read, a BMP bottom row
+// first and a GIF in interlaced passes.
+TEST(PictureFilesTest, PicturesWiderThanAnyScreenLoadAtTheSizeDrawn) {
+  constexpr int kWidth = 9000, kHeight = 1000;
+  const auto blue_at = [](int x, int y) { return (x < kWidth / 2) != (y < kHeight / 2); };
+  const testing::TempFolder folder;
+  Bmp bmp{.width = kWidth, .height = kHeight, .bits = 1, .palette = {kRed, kBlue}};
+  const size_t stride = (kWidth / 8 + 3) / 4 * 4;
+  bmp.pixels.resize(stride * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      if (blue_at(x, y)) bmp.pixels[stride * (kHeight - 1 - y) + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+    }
+  }
+  const std::string gif = (folder.path() / "panorama.gif").string();
+  ASSERT_TRUE(testing::write_gif(gif, kWidth, kHeight, {kRed, kBlue}, blue_at, true));
+  const std::string jpeg = (folder.path() / "panorama.jpg").string();
+  const uint8_t red[3] = {255, 0, 0};
+  const uint8_t blue[3] = {0, 0, 255};
+  ASSERT_TRUE(testing::write_two_colour_jpeg(jpeg, kWidth, kHeight, red, blue));
+
+  const auto at_64_by_48 = [](int, int) { return Rect{0, 0, 64, 48}; };
+  const Bytes bmp_file = bmp.file();
+  for (const auto& [name, picture] : {std::pair{"BMP", decode_picture(bmp_file.data(), bmp_file.size(), at_64_by_48)},
+                                      {"GIF", load_picture(gif, at_64_by_48)}}) {
+    ASSERT_TRUE(picture) << name;
+    ASSERT_EQ(picture->width(), 64) << name;
+    ASSERT_EQ(picture->height(), 48) << name;
+    EXPECT_EQ(picture->pixel(16, 12), kRed) << name;
+    EXPECT_EQ(picture->pixel(48, 12), kBlue) << name;
+    EXPECT_EQ(picture->pixel(16, 36), kBlue) << name;
+    EXPECT_EQ(picture->pixel(48, 36), kRed) << name;
+  }
+  const std::optional<Surface> photo = load_picture(jpeg, at_64_by_48);
+  ASSERT_TRUE(photo);
+  EXPECT_NEAR(static_cast<int>(photo->pixel(16, 24) >> 16), 255, 8);
+  EXPECT_NEAR(static_cast<int>(photo->pixel(48, 24) & 0xFF), 255, 8);
 }
 
 TEST(PictureFilesTest, TruncatedFilesAreRefused) {

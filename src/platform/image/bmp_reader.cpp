@@ -1,13 +1,14 @@
 // BMP reading: the old 12-byte core header and the 40-byte info header with its later extensions;
 // 1, 4 and 8 bit palettes, 16 and 32 bit with default or explicit channel masks, and 24 bit;
-// rows bottom-up or top-down. Run-length compressed files are refused.
+// rows bottom-up or top-down. Run-length compressed files are refused. The headers and palette
+// are read first, then one row at a time in the file's order.
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "platform/image/picture_decoders.h"
-#include "platform/picture_files.h"
 
 namespace quarlyn {
 
@@ -20,6 +21,8 @@ constexpr uint32_t kOs2HeaderSize = 64;
 constexpr uint32_t kMaskBytes = 12;
 constexpr uint32_t kUncompressed = 0;
 constexpr uint32_t kBitFields = 3;
+// The longest header, its masks and the largest palette: all that is read before the rows.
+constexpr size_t kMostBeforeRows = kFileHeaderSize + 124 + kMaskBytes + 256 * 4;
 
 uint32_t read16(const unsigned char* at) { return at[0] | (uint32_t{at[1]} << 8); }
 uint32_t read32(const unsigned char* at) { return read16(at) | (read16(at + 2) << 16); }
@@ -91,12 +94,12 @@ void default_masks(BmpLayout& layout) {
 
 // The palette lies between the headers and the pixels: core files store three bytes an entry,
 // the others four. Writers that list fewer colours than the depth allows without saying so are
-// common, so only the entries that fit before the pixels are read.
-void read_palette(const unsigned char* data, BmpLayout& layout) {
+// common, so only the entries that fit before the pixels (and in the `size` bytes read) are read.
+void read_palette(const unsigned char* data, size_t size, BmpLayout& layout) {
   const size_t limit = size_t{1} << layout.bits;
   const size_t declared = layout.colours_used == 0 || layout.colours_used > limit ? limit : layout.colours_used;
   const size_t entry_size = layout.core ? 3 : 4;
-  const size_t entries = std::min(declared, (layout.pixels_at - layout.palette_at) / entry_size);
+  const size_t entries = std::min(declared, (std::min(layout.pixels_at, size) - layout.palette_at) / entry_size);
   for (size_t i = 0; i < entries; ++i) {
     const unsigned char* entry = data + layout.palette_at + i * entry_size;
     layout.palette[i] = rgb(entry[2], entry[1], entry[0]);
@@ -129,10 +132,9 @@ bool read_info_header(const unsigned char* data, size_t size, uint32_t header_si
   return compression == kUncompressed;
 }
 
-// Checks the size against the cap and the bytes present; the last row may lack its padding.
-bool pixels_fit(size_t size, BmpLayout& layout) {
+// Checks the size against the bytes present; the last row may lack its padding.
+bool pixels_fit(uint64_t size, BmpLayout& layout) {
   if (layout.width <= 0 || layout.height <= 0) return false;
-  if (layout.width > kMaxPictureSide || layout.height > kMaxPictureSide) return false;
   if (layout.pixels_at < layout.palette_at || layout.pixels_at > size) return false;
   const uint64_t row_bits = static_cast<uint64_t>(layout.width) * layout.bits;
   layout.stride = (row_bits + 31) / 32 * 4;
@@ -140,7 +142,8 @@ bool pixels_fit(size_t size, BmpLayout& layout) {
   return needed <= size - layout.pixels_at;
 }
 
-std::optional<BmpLayout> read_layout(const unsigned char* data, size_t size) {
+// `data` holds the file's first `size` bytes, at most kMostBeforeRows; `file_size` is all of it.
+std::optional<BmpLayout> read_layout(const unsigned char* data, size_t size, uint64_t file_size) {
   if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return std::nullopt;
   const uint32_t header_size = read32(data + kFileHeaderSize);
   if (!header_size_known(header_size) || size < kFileHeaderSize + header_size) return std::nullopt;
@@ -149,8 +152,8 @@ std::optional<BmpLayout> read_layout(const unsigned char* data, size_t size) {
   layout.palette_at = kFileHeaderSize + header_size;
   const bool read = header_size == kCoreHeaderSize ? read_core_header(data, layout)
                                                    : read_info_header(data, size, header_size, layout);
-  if (!read || !pixels_fit(size, layout)) return std::nullopt;
-  if (layout.bits <= 8) read_palette(data, layout);
+  if (!read || !pixels_fit(file_size, layout)) return std::nullopt;
+  if (layout.bits <= 8) read_palette(data, size, layout);
   return layout;
 }
 
@@ -175,15 +178,24 @@ void decode_row(const BmpLayout& layout, const unsigned char* in, Pixel* out) {
 
 }  // namespace
 
-std::optional<Surface> decode_bmp(const unsigned char* data, size_t size) {
-  const std::optional<BmpLayout> layout = read_layout(data, size);
-  if (!layout) return std::nullopt;
-  Surface picture(static_cast<int>(layout->width), static_cast<int>(layout->height));
-  for (int r = 0; r < picture.height(); ++r) {
-    const int y = layout->top_down ? r : picture.height() - 1 - r;
-    decode_row(*layout, data + layout->pixels_at + layout->stride * static_cast<uint64_t>(r), picture.row(y));
+bool decode_bmp(PictureBytes& file, PictureCanvas& canvas) {
+  const std::span<const unsigned char> head_read = file.read(0, kMostBeforeRows);
+  const std::vector<unsigned char> head(head_read.begin(), head_read.end());
+  const std::optional<BmpLayout> layout = read_layout(head.data(), head.size(), file.size());
+  if (!layout || !canvas.accept(layout->width, layout->height)) return false;
+  const auto width = static_cast<int>(layout->width);
+  const auto height = static_cast<int>(layout->height);
+  canvas.begin(width, height);
+  const size_t row_bytes = (static_cast<size_t>(width) * layout->bits + 7) / 8;
+  std::vector<Pixel> row(static_cast<size_t>(width));
+  for (int r = 0; r < height; ++r) {
+    const std::span<const unsigned char> stored =
+        file.read(layout->pixels_at + layout->stride * static_cast<uint64_t>(r), row_bytes);
+    if (stored.size() != row_bytes) return false;  // the file has shrunk since it was measured
+    decode_row(*layout, stored.data(), row.data());
+    canvas.add_row(layout->top_down ? r : height - 1 - r, row.data());
   }
-  return picture;
+  return true;
 }
 
 }  // namespace quarlyn

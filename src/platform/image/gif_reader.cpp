@@ -1,15 +1,15 @@
-// GIF reading through giflib: the first frame, drawn onto its logical screen. The screen's
-// background and the frame's transparent pixels are black (0).
+// GIF reading through giflib: the first frame, drawn onto its logical screen a row at a time.
+// The screen's background and the frame's transparent pixels are black (0).
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/image/picture_decoders.h"
-#include "platform/picture_files.h"
 
 namespace quarlyn {
 
@@ -19,19 +19,31 @@ namespace {
 // pixels than this per byte left cannot be complete.
 constexpr int64_t kMaxPixelsPerByte = 8 * 4096;
 
-struct MemoryInput {
-  const unsigned char* data;
-  size_t size;
-  size_t at;
+// The library asks for a few bytes at a time; the file is read a block at a time.
+struct FileInput {
+  static constexpr size_t kBlock = 64 * 1024;
+  PictureBytes* file;
+  uint64_t next = 0;  // where the block after `block` starts
+  std::span<const unsigned char> block{};
+
+  uint64_t consumed() const { return next - block.size(); }
 };
 
-int read_memory(GifFileType* gif, GifByteType* out, int length) {
-  auto* input = static_cast<MemoryInput*>(gif->UserData);
-  if (length <= 0) return 0;
-  const size_t count = std::min(static_cast<size_t>(length), input->size - input->at);
-  std::memcpy(out, input->data + input->at, count);
-  input->at += count;
-  return static_cast<int>(count);
+int read_input(GifFileType* gif, GifByteType* out, int length) {
+  auto* input = static_cast<FileInput*>(gif->UserData);
+  size_t copied = 0;
+  while (length > 0 && copied < static_cast<size_t>(length)) {
+    if (input->block.empty()) {
+      input->block = input->file->read(input->next, FileInput::kBlock);
+      if (input->block.empty()) break;
+      input->next += input->block.size();
+    }
+    const size_t count = std::min(static_cast<size_t>(length) - copied, input->block.size());
+    std::memcpy(out + copied, input->block.data(), count);
+    input->block = input->block.subspan(count);
+    copied += count;
+  }
+  return static_cast<int>(copied);
 }
 
 struct GifCloser {
@@ -94,43 +106,47 @@ std::vector<int> row_order(int height, bool interlaced) {
   return order;
 }
 
-bool draw_frame(GifFileType* gif, const std::array<Pixel, 256>& palette, int transparent, Surface& screen) {
+// The frame's rows go to the canvas as rows of the screen, and the rows above and below it as
+// black ones.
+bool draw_frame(GifFileType* gif, const std::array<Pixel, 256>& palette, int transparent, int screen_height,
+                std::vector<Pixel>& screen_row, PictureCanvas& canvas) {
   const GifImageDesc& frame = gif->Image;
   std::vector<GifPixelType> line(static_cast<size_t>(frame.Width));
+  Pixel* out = screen_row.data() + frame.Left;
   for (const int y : row_order(frame.Height, frame.Interlace)) {
     if (DGifGetLine(gif, line.data(), frame.Width) != GIF_OK) return false;
-    Pixel* out = screen.row(frame.Top + y) + frame.Left;
-    for (size_t x = 0; x < line.size(); ++x) {
-      if (line[x] != transparent) out[x] = palette[line[x]];
-    }
+    for (size_t x = 0; x < line.size(); ++x) out[x] = line[x] == transparent ? 0 : palette[line[x]];
+    canvas.add_row(frame.Top + y, screen_row.data());
+  }
+  std::fill(screen_row.begin(), screen_row.end(), 0);
+  for (int y = 0; y < screen_height; ++y) {
+    if (y < frame.Top || y >= frame.Top + frame.Height) canvas.add_row(y, screen_row.data());
   }
   return true;
 }
 
 }  // namespace
 
-std::optional<Surface> decode_gif(const unsigned char* data, size_t size) {
-  MemoryInput input{data, size, 0};
+bool decode_gif(PictureBytes& file, PictureCanvas& canvas) {
+  FileInput input{&file};
   int error = 0;
-  const GifFile gif(DGifOpen(&input, read_memory, &error));
+  const GifFile gif(DGifOpen(&input, read_input, &error));
   int transparent = -1;
-  if (!gif || !find_first_frame(gif.get(), transparent)) return std::nullopt;
+  if (!gif || !find_first_frame(gif.get(), transparent)) return false;
   const GifImageDesc& frame = gif->Image;
   const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
-  if (colours == nullptr || frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0) {
-    return std::nullopt;
-  }
+  if (colours == nullptr || frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0) return false;
   // A frame reaching past the logical screen widens it, as viewers do.
   const int64_t width = std::max<int64_t>(gif->SWidth, int64_t{frame.Left} + frame.Width);
   const int64_t height = std::max<int64_t>(gif->SHeight, int64_t{frame.Top} + frame.Height);
   const int64_t frame_pixels = int64_t{frame.Width} * frame.Height;
-  if (width > kMaxPictureSide || height > kMaxPictureSide ||
-      frame_pixels / kMaxPixelsPerByte > static_cast<int64_t>(size - input.at)) {
-    return std::nullopt;
+  if (frame_pixels / kMaxPixelsPerByte > static_cast<int64_t>(file.size() - input.consumed()) ||
+      !canvas.accept(width, height)) {
+    return false;
   }
-  Surface screen(static_cast<int>(width), static_cast<int>(height));
-  if (!draw_frame(gif.get(), palette_of(*colours), transparent, screen)) return std::nullopt;
-  return screen;
+  canvas.begin(static_cast<int>(width), static_cast<int>(height));
+  std::vector<Pixel> screen_row(static_cast<size_t>(width));
+  return draw_frame(gif.get(), palette_of(*colours), transparent, static_cast<int>(height), screen_row, canvas);
 }
 
 }  // namespace quarlyn

@@ -1,12 +1,10 @@
 // JPEG reading through libjpeg: grey, YCbCr and RGB files come out as RGB; CMYK and YCCK files
 // are converted from their ink values. The library's fatal errors jump back here instead of
 // ending the program, and a file that ends early is refused rather than padded with grey.
-#include <unistd.h>
-
-#include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <vector>
 
 // The library's headers need FILE and size_t declared first.
@@ -14,14 +12,13 @@
 #include <jpeglib.h>
 
 #include "platform/image/picture_decoders.h"
-#include "platform/picture_files.h"
 
 namespace quarlyn {
 
 namespace {
 
-// Progressive files keep every coefficient in memory; this bounds that beyond the largest
-// picture we accept.
+// Progressive files keep every coefficient in memory, whatever size they are decoded at; this
+// bounds that, and a file that needs more is refused.
 constexpr long kMaxDecoderMemory = 768L << 20;
 // Real files have a few dozen scans at most; thousands only make a decoder crawl.
 constexpr int kMaxScans = 500;
@@ -110,34 +107,30 @@ bool data_suffices(const jpeg_decompress_struct& info, uint64_t size) {
   return blocks / 4 <= size;
 }
 
-// Reads a file through its descriptor a block at a time, so a large photo never stands whole in
-// memory. A file that ends early gets the library's end marker and its warning, which
-// `treat_early_end_as_error` turns into a failure.
+// Reads the file a block at a time, so a large photo never stands whole in memory. A file that
+// ends early gets the library's end marker and its warning, which `treat_early_end_as_error`
+// turns into a failure.
 struct FileSource {
   static constexpr size_t kBlock = 64 * 1024;
   jpeg_source_mgr manager{};  // first, so the library's pointer to it leads back here
-  int fd = -1;
-  off_t offset = 0;
-  std::vector<JOCTET> buffer = std::vector<JOCTET>(kBlock);
+  PictureBytes* file;
+  uint64_t offset = 0;
 
   static FileSource& of(j_decompress_ptr info) { return *reinterpret_cast<FileSource*>(info->src); }
   static void nothing(j_decompress_ptr) {}
   static boolean fill(j_decompress_ptr info) {
     FileSource& source = of(info);
-    ssize_t got = 0;
-    do {
-      got = ::pread(source.fd, source.buffer.data(), source.buffer.size(), source.offset);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) {
+    const std::span<const unsigned char> block = source.file->read(source.offset, kBlock);
+    if (block.empty()) {
       WARNMS(info, JWRN_JPEG_EOF);
       static const JOCTET kEnd[2] = {0xFF, JPEG_EOI};
       source.manager.next_input_byte = kEnd;
       source.manager.bytes_in_buffer = 2;
       return TRUE;
     }
-    source.offset += got;
-    source.manager.next_input_byte = source.buffer.data();
-    source.manager.bytes_in_buffer = static_cast<size_t>(got);
+    source.offset += block.size();
+    source.manager.next_input_byte = block.data();
+    source.manager.bytes_in_buffer = block.size();
     return TRUE;
   }
   static void skip(j_decompress_ptr info, long count) {
@@ -150,7 +143,7 @@ struct FileSource {
     source.manager.bytes_in_buffer -= static_cast<size_t>(count);
   }
 
-  explicit FileSource(int file) : fd(file) {
+  explicit FileSource(PictureBytes& bytes) : file(&bytes) {
     manager.init_source = nothing;
     manager.fill_input_buffer = fill;
     manager.skip_input_data = skip;
@@ -159,32 +152,32 @@ struct FileSource {
   }
 };
 
-template <typename SetSource>
-bool read_header(Decompressor& jpeg, const SetSource& set_source) {
+bool read_header(Decompressor& jpeg, FileSource& source) {
   jpeg_decompress_struct& info = jpeg.info;
   return guarded(jpeg, [&] {
     jpeg_create_decompress(&info);
     info.mem->max_memory_to_use = kMaxDecoderMemory;
     info.progress = &jpeg.progress;
-    set_source(info);
+    info.src = &source.manager;
     jpeg_read_header(&info, TRUE);
   });
 }
 
-bool read_rows(Decompressor& jpeg, std::vector<JSAMPLE>& line, Surface& picture) {
+// Rows go to the canvas as they are decoded.
+bool read_rows(Decompressor& jpeg, std::vector<JSAMPLE>& line, std::vector<Pixel>& row, PictureCanvas& canvas) {
   jpeg_decompress_struct& info = jpeg.info;
   return guarded(jpeg, [&] {
     while (info.output_scanline < info.output_height) {
       const auto y = static_cast<int>(info.output_scanline);
       JSAMPROW rows[1] = {line.data()};
-      // Reading from memory never suspends; no row means the decoder is stuck.
+      // The source never suspends; no row means the decoder is stuck.
       if (jpeg_read_scanlines(&info, rows, 1) != 1) jump_back(reinterpret_cast<j_common_ptr>(&info));
-      convert_row(info, line.data(), picture.row(y));
+      convert_row(info, line.data(), row.data());
+      canvas.add_row(y, row.data());
     }
     jpeg_finish_decompress(&info);
   });
 }
-
 // The library decodes straight at 1/2, 1/4 or 1/8 of the full size, doing a fraction of the work
 // in a fraction of the memory.
 void choose_reduction(jpeg_decompress_struct& info, const Rect& least) {
@@ -198,17 +191,17 @@ void choose_reduction(jpeg_decompress_struct& info, const Rect& least) {
   }
 }
 
+}  // namespace
 
-template <typename SetSource>
-std::optional<Surface> decode(uint64_t size, const std::function<Rect(int width, int height)>& most_reduced,
-                              const SetSource& set_source) {
+bool decode_jpeg(PictureBytes& file, PictureCanvas& canvas) {
+  FileSource source(file);
   Decompressor jpeg;
   jpeg_decompress_struct& info = jpeg.info;
-  if (!read_header(jpeg, set_source) || !choose_output(info)) return std::nullopt;
-  if (info.image_width > kMaxPictureSide || info.image_height > kMaxPictureSide || !data_suffices(info, size)) {
-    return std::nullopt;
+  if (!read_header(jpeg, source) || !choose_output(info) || !data_suffices(info, file.size()) ||
+      !canvas.accept(info.image_width, info.image_height)) {
+    return false;
   }
-  if (most_reduced) choose_reduction(info, most_reduced(static_cast<int>(info.image_width), static_cast<int>(info.image_height)));
+  if (canvas.reducing()) choose_reduction(info, canvas.drawn());
   JDIMENSION width = 0;
   JDIMENSION height = 0;
   if (!guarded(jpeg, [&] {
@@ -217,31 +210,18 @@ std::optional<Surface> decode(uint64_t size, const std::function<Rect(int width,
         height = info.output_height;
         jpeg_start_decompress(&info);
       })) {
-    return std::nullopt;
+    return false;
   }
   const int components = info.out_color_space == JCS_CMYK ? 4 : 3;
   if (info.output_components != components || info.output_width != width || info.output_height != height ||
       info.output_width == 0 || info.output_height == 0 || info.output_width > info.image_width ||
       info.output_height > info.image_height) {
-    return std::nullopt;
+    return false;
   }
   std::vector<JSAMPLE> line(static_cast<size_t>(info.output_width) * components);
-  Surface picture(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
-  if (!read_rows(jpeg, line, picture)) return std::nullopt;
-  return picture;
-}
-
-}  // namespace
-
-std::optional<Surface> decode_jpeg(const unsigned char* data, size_t size,
-                                   const std::function<Rect(int width, int height)>& most_reduced) {
-  return decode(size, most_reduced,
-                [&](jpeg_decompress_struct& info) { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); });
-}
-
-std::optional<Surface> read_jpeg(int fd, uint64_t size, const std::function<Rect(int width, int height)>& most_reduced) {
-  FileSource source(fd);
-  return decode(size, most_reduced, [&](jpeg_decompress_struct& info) { info.src = &source.manager; });
+  std::vector<Pixel> row(info.output_width);
+  canvas.begin(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+  return read_rows(jpeg, line, row, canvas);
 }
 
 }  // namespace quarlyn

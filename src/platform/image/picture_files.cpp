@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "platform/checked_file.h"
@@ -19,7 +21,8 @@ namespace quarlyn {
 
 namespace {
 
-// Far above any picture within kMaxPictureSide that is worth showing, and safely in memory.
+// Far above any picture worth showing. Files are read as they decode, so their size costs no
+// memory.
 constexpr size_t kMaxFileSize = size_t{256} << 20;
 constexpr size_t kBmpHeadersSize = 54;
 constexpr uint32_t kPixelsPerMetre = 2835;  // 72 dots per inch
@@ -115,71 +118,60 @@ bool replace_file(const std::string& path, const std::vector<unsigned char>& byt
 
 }  // namespace
 
-std::optional<Surface> decode_picture(const unsigned char* data, size_t size) {
-  if (data == nullptr) return std::nullopt;
-  if (starts_with(data, size, {'B', 'M'})) return decode_bmp(data, size);
-  if (starts_with(data, size, {'G', 'I', 'F', '8'})) return decode_gif(data, size);
-  if (starts_with(data, size, {0xFF, 0xD8, 0xFF})) return decode_jpeg(data, size);
-  return std::nullopt;
-}
-
-std::optional<Surface> load_picture(const std::string& path) {
-  const std::optional<std::string> bytes = read_checked_file(path, kMaxFileSize);
-  if (!bytes) return std::nullopt;
-  return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
+std::span<const unsigned char> PictureBytes::read(uint64_t at, size_t count) {
+  if (at >= size_) return {};
+  count = static_cast<size_t>(std::min<uint64_t>(count, size_ - at));
+  if (data_ != nullptr) return {data_ + at, count};
+  buffer_.resize(count);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, buffer_.data() + done, count - done, static_cast<off_t>(at + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return {buffer_.data(), done};
 }
 
 namespace {
 
-// Decodes through `decode_jpeg_at` (given the size for the decoder) for a JPEG, else through
-// `decode_whole`, then scales to the size drawn.
-template <typename Jpeg, typename Whole>
-std::optional<Surface> decode_at(bool jpeg, const DrawnSize& drawn_size, const Jpeg& decode_jpeg_at,
-                                 const Whole& decode_whole) {
-  Rect drawn;
-  const auto note_size = [&](int width, int height) {
-    drawn = drawn_size(width, height);
-    return drawn;
-  };
-  std::optional<Surface> picture;
-  if (jpeg) {
-    picture = decode_jpeg_at(note_size);
-  } else {
-    picture = decode_whole();
-    if (picture) note_size(picture->width(), picture->height());
+std::optional<Surface> decode(PictureBytes file, const DrawnSize& drawn_size) {
+  PictureCanvas canvas(drawn_size);
+  const std::span<const unsigned char> head = file.read(0, 4);
+  bool decoded = false;
+  if (starts_with(head.data(), head.size(), {'B', 'M'})) {
+    decoded = decode_bmp(file, canvas);
+  } else if (starts_with(head.data(), head.size(), {'G', 'I', 'F', '8'})) {
+    decoded = decode_gif(file, canvas);
+  } else if (starts_with(head.data(), head.size(), {0xFF, 0xD8, 0xFF})) {
+    decoded = decode_jpeg(file, canvas);
   }
-  if (!picture || drawn.width <= 0 || drawn.height <= 0 || drawn.width > kMaxPictureSide ||
-      drawn.height > kMaxPictureSide) {
-    return std::nullopt;
-  }
-  if (picture->width() == drawn.width && picture->height() == drawn.height) return picture;
-  Surface scaled(drawn.width, drawn.height);
-  paint_picture(scaled, *picture, 0, 0, drawn.width, drawn.height);
-  return scaled;
+  if (!decoded) return std::nullopt;
+  return canvas.finish();
+}
+
+std::optional<Surface> load(const std::string& path, const DrawnSize& drawn_size) {
+  const CheckedFile file = CheckedFile::open(path, kMaxFileSize);
+  if (!file) return std::nullopt;
+  return decode(PictureBytes(file.fd(), file.size()), drawn_size);
 }
 
 }  // namespace
 
-std::optional<Surface> decode_picture(const unsigned char* data, size_t size, const DrawnSize& drawn_size) {
-  return decode_at(
-      data != nullptr && starts_with(data, size, {0xFF, 0xD8, 0xFF}), drawn_size,
-      [&](const DrawnSize& at) { return decode_jpeg(data, size, at); }, [&] { return decode_picture(data, size); });
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size) {
+  if (data == nullptr) return std::nullopt;
+  return decode(PictureBytes(data, size), {});
 }
 
-// A JPEG is read from the file a block at a time; other formats are small enough to read whole.
+std::optional<Surface> load_picture(const std::string& path) { return load(path, {}); }
+
+std::optional<Surface> decode_picture(const unsigned char* data, size_t size, const DrawnSize& drawn_size) {
+  if (data == nullptr) return std::nullopt;
+  return decode(PictureBytes(data, size), drawn_size);
+}
+
 std::optional<Surface> load_picture(const std::string& path, const DrawnSize& drawn_size) {
-  CheckedFile file = CheckedFile::open(path, kMaxFileSize);
-  const std::optional<std::string> head = file.read_prefix(3);
-  if (!head) return std::nullopt;
-  const auto* magic = reinterpret_cast<const unsigned char*>(head->data());
-  return decode_at(
-      starts_with(magic, head->size(), {0xFF, 0xD8, 0xFF}), drawn_size,
-      [&](const DrawnSize& at) { return read_jpeg(file.fd(), file.size(), at); },
-      [&]() -> std::optional<Surface> {
-        const std::optional<std::string> bytes = file.read_prefix(SIZE_MAX);
-        if (!bytes) return std::nullopt;
-        return decode_picture(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
-      });
+  return load(path, drawn_size);
 }
 
 bool save_picture(const Surface& picture, const std::string& path) {
