@@ -42,7 +42,7 @@ class Image : public Control {
 enum class TextAlignment { kLeft, kRight, kCenter };
 
 // Text drawn straight onto the window, over whatever lies beneath; it wraps at the control's
-// width.
+// width, and what does not fit inside the control is cut off.
 class Label : public Control {
  public:
   std::string Caption;

@@ -58,6 +58,7 @@ class FormWindowTest : public ::testing::Test {
     runtime_.show_modeless(form_);
     ASSERT_TRUE(yield_until([&] { return activations_ > 0; }));
   }
+  testing::Screenshot screenshot() { return testing::Screenshot(other_); }
   void xdotool_click(int x, int y) {
     run_xdotool({"mousemove", std::to_string(kFormPlace.left + x), std::to_string(kFormPlace.top + y)});
     run_xdotool({"click", "1"});
@@ -132,6 +133,26 @@ TEST_F(FormWindowTest, ClicksMovesEnterSpaceAndTicksReachTheModel) {
   xdotool_click(160, 72);
   EXPECT_TRUE(yield_until([&] { return ticks == 1; }));
   EXPECT_EQ(check_.Value, 1);
+}
+
+TEST_F(FormWindowTest, ALabelDrawsOnlyInsideItsBoxSoAChangedCaptionLeavesNothingBehind) {
+  ASSERT_NE(other_, nullptr);
+  Label label;
+  label.bounds = {10, 10, 190, 19};
+  label.FontBold = true;
+  label.Caption = std::string(25, 'W');
+  form_.controls = {&label};
+  show_and_activate();
+  testing::yield_for(runtime_, 200);
+  label.Caption = std::string("x");
+  testing::yield_for(runtime_, 200);
+  const testing::Screenshot shot = screenshot();
+  const Pixel background = shot.at(kFormPlace.left + 295, kFormPlace.top + 195);
+  for (int y = 10; y < 29; ++y) {
+    for (int x = 201; x < 300; ++x) {
+      ASSERT_EQ(shot.at(kFormPlace.left + x, kFormPlace.top + y), background) << "at " << x << "," << y;
+    }
+  }
 }
 
 TEST_F(FormWindowTest, ListRowsTakeClicksWithShiftAndCtrlAndDoubleClicks) {

@@ -88,7 +88,10 @@ class LabelView final : public Fl_Box, public ControlView {
     const std::string text = label_text(model_.Caption);
     const Fl_Font font = model_.FontBold ? FL_HELVETICA_BOLD : FL_HELVETICA;
     const auto size = static_cast<Fl_Fontsize>(std::lround(model_.FontSize * kPixelsPerPoint));
-    Fl_Align align = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP;
+    // Clipped to its box: a word wider than the box, or lines beyond its height, would lie over
+    // the controls around it and stay there after the caption changed, since only the box is
+    // repainted then.
+    Fl_Align align = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP | FL_ALIGN_CLIP;
     if (model_.Alignment == TextAlignment::kLeft) align |= FL_ALIGN_LEFT;
     if (model_.Alignment == TextAlignment::kRight) align |= FL_ALIGN_RIGHT;
     const Fl_Color colour = fl_colour(model_.ForeColor);
