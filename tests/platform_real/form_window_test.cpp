@@ -179,5 +179,23 @@ TEST_F(FormWindowTest, ListRowsTakeClicksWithShiftAndCtrlAndDoubleClicks) {
   EXPECT_TRUE(list.Selected(4) && !list.Selected(0)) << "its first click selects the row alone";
 }
 
+TEST_F(FormWindowTest, EveryVisibleRowOfAListTakesAClickTheBottomAndAnEmptyOneIncludedAndAddedRowsComeIntoView) {
+  ListBox list;
+  list.bounds = {10, 60, 120, 130};
+  for (const char* row : {"a", "", "c", "d", "e", "f", "g", "h", "i"}) list.AddItem(row);
+  form_.controls = {&list};
+  show_and_activate();
+  // Seven rows fit; the seventh lies where a horizontal scroll bar would be, were one needed.
+  for (int row = 0; row < 7; ++row) {
+    xdotool_click(40, 60 + 11 + 17 * row);
+    EXPECT_TRUE(yield_until([&] { return list.ListIndex == row; })) << "row " << row;
+  }
+  list.AddItem("j");
+  list.AddItem("k");
+  testing::yield_for(runtime_, 100);
+  xdotool_click(40, 180);
+  EXPECT_TRUE(yield_until([&] { return list.ListIndex == 10; })) << "rows added are scrolled into view";
+}
+
 }  // namespace
 }  // namespace quarlyn

@@ -15,8 +15,9 @@
 //   check button; an `HScrollBar` a horizontal scroll bar (its arrows step by SmallChange, its
 //   track by LargeChange); a `Frame` an engraved border with its caption; a `PictureBox` its
 //   picture unscaled at its top-left corner in a sunken border; a `ListBox` or `FileListBox` a
-//   list of its rows with the model's selection; a `DirListBox` the path's folders indented,
-//   then the subfolders; a `DriveListBox` a drop-down of the drives.
+//   list of its rows with the model's selection (rows added after the others are scrolled into
+//   view); a `DirListBox` the path's folders indented, then the subfolders; a `DriveListBox` a
+//   drop-down of the drives.
 // - Model to widgets: `sync` takes every change of the model (places, visibility, pictures,
 //   texts, values, tooltips) and redraws only what changed; the window calls it in every wait
 //   of the event loop, so whatever a handler changed is drawn in the same wait. A tooltip that

@@ -6,16 +6,22 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace quarlyn {
 
 namespace {
 
-// The browsers' shared list: rows drawn as given (no format characters), clicks reported by row.
+// FLTK reads "@" at a row's start as formatting until "@." ends it, so such a row gets that
+// prefix to be drawn as given. (Turning the format character off instead makes FLTK read past
+// the end of an empty row.)
+std::string shown_row(const std::string& row) { return row.starts_with('@') ? "@." + row : row; }
+
+// The browsers' shared list: rows drawn as given, clicks reported by row.
 class RowList : public Fl_Browser {
  public:
   RowList() : Fl_Browser(0, 0, 0, 0) {
-    format_char(0);
     type(FL_MULTI_BROWSER);
     color(kButtonFace, kButtonPressed);
     textcolor(kButtonText);
@@ -23,13 +29,16 @@ class RowList : public Fl_Browser {
   }
 
  protected:
-  // Replaces the rows when they differ from what is shown.
+  // Replaces the rows when they differ from what is shown. Rows added below those shown are
+  // scrolled into view, so the person sees that they came.
   void show_rows(const std::vector<std::string>& rows) {
-    bool same = static_cast<size_t>(size()) == rows.size();
-    for (int i = 0; same && i < size(); ++i) same = rows[static_cast<size_t>(i)] == text(i + 1);
-    if (same) return;
+    const size_t shown = static_cast<size_t>(size());
+    bool kept = shown <= rows.size();
+    for (size_t i = 0; kept && i < shown; ++i) kept = shown_row(rows[i]) == text(static_cast<int>(i) + 1);
+    if (kept && shown == rows.size()) return;
     clear();
-    for (const std::string& row : rows) add(row.c_str());
+    for (const std::string& row : rows) add(shown_row(row).c_str());
+    if (kept && shown > 0) bottomline(size());
   }
   void show_selection(int row, bool selected) {
     if ((Fl_Browser::selected(row + 1) != 0) != selected) select(row + 1, selected ? 1 : 0);
@@ -60,11 +69,13 @@ class RowList : public Fl_Browser {
   bool pressed_row(int event, int& row) {
     row = -1;
     if (event != FL_PUSH || Fl::event_button() != FL_LEFT_MOUSE) return false;
-    if (Fl::event_inside(&scrollbar) || Fl::event_inside(&hscrollbar)) return false;
+    if (on_scroll_bar(scrollbar) || on_scroll_bar(hscrollbar)) return false;
     void* item = find_item(Fl::event_y());
     if (item != nullptr) row = lineno(item) - 1;
     return true;
   }
+  // A hidden scroll bar keeps its place over the bottom or right edge of the rows.
+  static bool on_scroll_bar(Fl_Widget& bar) { return bar.visible() != 0 && Fl::event_inside(&bar) != 0; }
 };
 
 // A list box or a file list: one row per model row, the model's selection shown.
