@@ -127,7 +127,7 @@ void DriveListBox::choose(int row) {
   if (Change) Change();
 }
 
-bool DirListBox::set_path(const std::string& folder) {
+bool DirListBox::set_path(std::string folder) {
   std::optional<std::vector<std::string>> folders = list_folders(folder);
   if (!folders) return false;
   const bool changed = folder != Path;

@@ -181,8 +181,9 @@ class DirListBox : public Control {
   int ListIndex = -1;
   std::function<void()> Change;
 
-  // Opens a folder; false, with nothing changed, when it cannot be read.
-  bool set_path(const std::string& folder);
+  // Opens a folder; false, with nothing changed, when it cannot be read. The folder is taken by
+  // value: a double click passes one of the rows that this replaces.
+  bool set_path(std::string folder);
   const std::string& List(int row) const { return rows.at(static_cast<size_t>(row)); }
   void click_row(int row);
   void double_click_row(int row);

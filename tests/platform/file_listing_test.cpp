@@ -86,8 +86,10 @@ TEST_F(FileListingTest, BrowserControlsFollowTheFileSystem) {
   EXPECT_EQ(files.ListCount(), 2);
   EXPECT_FALSE(folders.set_path(root() + "/missing"));
   EXPECT_EQ(folders.Path, root());
+  std::filesystem::create_directory(root() + "/A/inner");
   folders.double_click_row(folders.depth_of_path);
   EXPECT_EQ(folders.Path, root() + "/A");
+  EXPECT_EQ(folders.rows.back(), root() + "/A/inner");
   EXPECT_EQ(files.ListCount(), 0);
 }
 
