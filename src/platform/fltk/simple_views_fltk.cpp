@@ -84,14 +84,22 @@ class LabelView final : public Fl_Box, public ControlView {
   int handle(int event) override { return handle_mouse(event) ? 1 : Fl_Box::handle(event); }
 
  protected:
+  // Only inside the box: a word wider than the box, or lines below it, would lie over the
+  // controls around it and stay there after the caption changed, since only the box is
+  // repainted then. Of the lines, only those that fit whole: a line cut through reads as a
+  // stray mark.
+  void draw() override {
+    fl_font(labelfont(), labelsize());
+    const int line_height = std::max(fl_height(), 1);
+    fl_push_clip(x(), y(), w(), std::min(h(), std::max(h() / line_height, 1) * line_height));
+    draw_label();
+    fl_pop_clip();
+  }
   void sync_content(bool) override {
     const std::string text = label_text(model_.Caption);
     const Fl_Font font = model_.FontBold ? FL_HELVETICA_BOLD : FL_HELVETICA;
     const auto size = static_cast<Fl_Fontsize>(std::lround(model_.FontSize * kPixelsPerPoint));
-    // Clipped to its box: a word wider than the box, or lines beyond its height, would lie over
-    // the controls around it and stay there after the caption changed, since only the box is
-    // repainted then.
-    Fl_Align align = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP | FL_ALIGN_CLIP;
+    Fl_Align align = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP;
     if (model_.Alignment == TextAlignment::kLeft) align |= FL_ALIGN_LEFT;
     if (model_.Alignment == TextAlignment::kRight) align |= FL_ALIGN_RIGHT;
     const Fl_Color colour = fl_colour(model_.ForeColor);
