@@ -12,14 +12,9 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/fltk/dialog_look_fltk.h"
 
 namespace quarlyn {
-
-// The look of the dialogs' plain buttons and boxes: the game's dark blue glass with light text.
-inline const Fl_Color kButtonFace = fl_rgb_color(0x26, 0x36, 0x62);
-inline const Fl_Color kButtonPressed = fl_rgb_color(0x3a, 0x5c, 0x9c);
-inline const Fl_Color kButtonText = fl_rgb_color(0xe6, 0xf8, 0xff);
-inline constexpr Fl_Fontsize kButtonTextSize = 13;
 
 Fl_Color fl_colour(Pixel pixel);
 // FLTK reads "@" in a label as the start of a symbol; doubled, it is drawn as itself.

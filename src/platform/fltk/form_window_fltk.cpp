@@ -1,6 +1,7 @@
 #include "platform/fltk/form_window_fltk.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/x.H>
 
 // X's event-type macro would replace the model's `KeyPress` member; no X event type is used here.
@@ -15,6 +16,18 @@
 
 namespace quarlyn {
 
+namespace {
+
+// FLTK shows every window's tooltips in one window of its own.
+void give_tooltips_dialog_look() {
+  Fl_Tooltip::color(kDialogFace);
+  Fl_Tooltip::textcolor(kButtonText);
+  Fl_Tooltip::font(FL_HELVETICA);
+  Fl_Tooltip::size(kButtonTextSize);
+}
+
+}  // namespace
+
 // Widgets are created while the window is the current group, so it adopts them.
 FormWindow::FormWindow(ModalForm& form) : Fl_Window(0, 0, 1, 1), form_(form) {
   for (Control* control : form.controls) {
@@ -26,6 +39,7 @@ FormWindow::FormWindow(ModalForm& form) : Fl_Window(0, 0, 1, 1), form_(form) {
   resizable(nullptr);
   callback(close_box);
   if (form.caption.empty()) set_override();
+  give_tooltips_dialog_look();
   sync();
 }
 
