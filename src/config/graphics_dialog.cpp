@@ -1,9 +1,9 @@
 #include "config/graphics_dialog.h"
 
 #include "config/dialog_look.h"
-#include "config/info_dialogs.h"
 #include "config/picture_chooser.h"
 #include "startup/default_files.h"
+#include "startup/shell_services.h"
 
 namespace quarlyn {
 

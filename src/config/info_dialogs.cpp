@@ -1,7 +1,5 @@
 #include "config/info_dialogs.h"
 
-#include <cmath>
-
 #include "config/dialog_look.h"
 #include "config/window_art.h"
 #include "platform/waiting.h"
@@ -21,13 +19,6 @@ bool opened(int result) { return result > kShellSucceeded; }
 std::string version_line(const ProgramVersion& version) {
   return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
          std::to_string(version.revision);
-}
-
-void place_centred(Runtime& runtime, ModalForm& form) {
-  Rect bounds = form.bounds();
-  bounds.left = static_cast<int>(std::lround(runtime.screen_width() / 2.0f - bounds.width / 2.0f));
-  bounds.top = static_cast<int>(std::lround(runtime.screen_height() / 2.0f - bounds.height / 2.0f));
-  form.move(bounds);
 }
 
 frm_about::frm_about(Runtime& runtime, ProgramVersion version) : runtime_(runtime), version_(version) {

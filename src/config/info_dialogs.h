@@ -82,7 +82,4 @@ class frm_welcome : public ModalForm {
   Settings& settings_;
 };
 
-// Places `form` in the middle of the screen, keeping its size.
-void place_centred(Runtime& runtime, ModalForm& form);
-
 }  // namespace quarlyn

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "config/dialog_look.h"
-#include "config/info_dialogs.h"
 #include "saver/music_and_sound.h"
 #include "startup/default_files.h"
+#include "startup/shell_services.h"
 
 namespace quarlyn {
 

@@ -4,9 +4,9 @@
 
 #include "config/dialog_look.h"
 #include "config/graphics_dialog.h"
-#include "config/info_dialogs.h"
 #include "config/music_dialog.h"
 #include "config/window_art.h"
+#include "startup/shell_services.h"
 
 namespace quarlyn {
 

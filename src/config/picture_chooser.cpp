@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "config/dialog_look.h"
-#include "config/info_dialogs.h"
 #include "platform/picture_files.h"
+#include "startup/shell_services.h"
 
 namespace quarlyn {
 

@@ -127,7 +127,6 @@ void DriveListBox::choose(int row) {
   if (Change) Change();
 }
 
-// Takes its own copy: a double click passes one of `rows`, which this replaces.
 bool DirListBox::set_path(std::string folder) {
   std::optional<std::vector<std::string>> folders = list_folders(folder);
   if (!folders) return false;

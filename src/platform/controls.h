@@ -42,7 +42,7 @@ class Image : public Control {
 enum class TextAlignment { kLeft, kRight, kCenter };
 
 // Text drawn straight onto the window, over whatever lies beneath; it wraps at the control's
-// width.
+// width, and what does not fit inside the control is cut off.
 class Label : public Control {
  public:
   std::string Caption;
@@ -181,7 +181,8 @@ class DirListBox : public Control {
   int ListIndex = -1;
   std::function<void()> Change;
 
-  // Opens a folder; false, with nothing changed, when it cannot be read.
+  // Opens a folder; false, with nothing changed, when it cannot be read. The folder is taken by
+  // value: a double click passes one of the rows that this replaces.
   bool set_path(std::string folder);
   const std::string& List(int row) const { return rows.at(static_cast<size_t>(row)); }
   void click_row(int row);

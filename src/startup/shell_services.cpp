@@ -48,13 +48,17 @@ void hide_cursor(Runtime& runtime) {
   }
 }
 
-void center_form(Runtime& runtime, Form& form) {
+void place_centred(Runtime& runtime, Form& form) {
   Rect bounds = form.bounds();
   float left = runtime.screen_width() / 2.0f - bounds.width / 2.0f;
   float top = runtime.screen_height() / 2.0f - bounds.height / 2.0f;
   bounds.left = static_cast<int>(std::lround(left));
   bounds.top = static_cast<int>(std::lround(top));
   form.move(bounds);
+}
+
+void center_form(Runtime& runtime, Form& form) {
+  place_centred(runtime, form);
   runtime.yield();
 }
 

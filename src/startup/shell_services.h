@@ -29,7 +29,9 @@ std::string file_name_of(const std::string& path);
 void show_cursor(Runtime& runtime);
 void hide_cursor(Runtime& runtime);
 
-// Centres the window on the screen, keeping its size, then yields once.
+// Places the window in the middle of the screen, keeping its size.
+void place_centred(Runtime& runtime, Form& form);
+// The same, then yields once.
 void center_form(Runtime& runtime, Form& form);
 
 }  // namespace quarlyn

@@ -7,6 +7,10 @@ quarlyn=$bin_dir/quarlyn
 program=$(cd "$bin_dir/../data" && pwd)
 "$tools_dir/record_install_path" "$program/" >/dev/null
 printf 'show_welcome=1\ngame_difficulty=1\n' >>"$(settings_file)"
+# Names as long as the name dialog takes, some with blanks, stay inside their cells; the short
+# ones of game type 6 replace them without leaving fragments (see the screenshots).
+printf 'Game1Name1=%s\nGame1Name2=%s\nGame1Name3=%s\nGame6Name1=Ann\n' WWWWWWWWWWWWWWWWWWWWWWWWW \
+  'Maximilian Alexander Ross' 'MMMMMMMMMMMM MMMMMMMMMMMM' >>"$(settings_file)"
 
 # xdg-open stand-ins, first on PATH: one records what it was asked to open, one fails.
 mkdir -p "$work/opener"

@@ -6,11 +6,12 @@ source "$(dirname "$0")/lib.sh"
 quarlyn=$bin_dir/quarlyn
 data=$(cd "$bin_dir/../data" && pwd)
 # The program folder holds the test's own folder "mine" beside the program's files.
-mkdir -p "$work/program/mine"
+mkdir -p "$work/program/mine/deeper"
 for file in "$data"/*; do ln -s "$file" "$work/program/"; done
 "$tools_dir/record_install_path" "$work/program/" >/dev/null
 printf 'show_welcome=0\naudio_files_total=0\nframe_rate=20\n' >>"$(settings_file)"
 /usr/bin/convert -size 210x480 xc:'#ff00ff' "BMP3:$work/program/mine/grid.bmp"
+/usr/bin/convert -size 64x64 xc:'#00ff00' "BMP3:$work/program/mine/deeper/deep.bmp"
 cp "$data/music1.mid" "$work/program/mine/a.mid"
 cp "$data/music2.mid" "$work/program/mine/b.mid"
 
@@ -57,6 +58,10 @@ sleep 0.5
 screenshot options_chooser_preview
 share=$(colour_share '#ff00ff')
 awk -v s="$share" 'BEGIN { exit !(s > 0.02) }' || fail "the preview shows no picture ($share)"
+# Two levels below where the chooser opened, then up to the root; the picture chosen stays.
+double_click_in "$chooser" 80 "$(row_y 40 $((depth + 1)))"  # deeper
+screenshot options_chooser_two_levels
+double_click_in "$chooser" 80 "$(row_y 40 0)"              # /
 click_in "$chooser" 322 506                        # Ok
 sleep 0.3
 screenshot options_graphics_list

@@ -58,6 +58,7 @@ class FormWindowTest : public ::testing::Test {
     runtime_.show_modeless(form_);
     ASSERT_TRUE(yield_until([&] { return activations_ > 0; }));
   }
+  testing::Screenshot screenshot() { return testing::Screenshot(other_); }
   void xdotool_click(int x, int y) {
     run_xdotool({"mousemove", std::to_string(kFormPlace.left + x), std::to_string(kFormPlace.top + y)});
     run_xdotool({"click", "1"});
@@ -134,6 +135,26 @@ TEST_F(FormWindowTest, ClicksMovesEnterSpaceAndTicksReachTheModel) {
   EXPECT_EQ(check_.Value, 1);
 }
 
+TEST_F(FormWindowTest, ALabelDrawsOnlyInsideItsBoxSoAChangedCaptionLeavesNothingBehind) {
+  ASSERT_NE(other_, nullptr);
+  Label label;
+  label.bounds = {10, 10, 190, 19};
+  label.FontBold = true;
+  label.Caption = std::string(25, 'W');
+  form_.controls = {&label};
+  show_and_activate();
+  testing::yield_for(runtime_, 200);
+  label.Caption = std::string("x");
+  testing::yield_for(runtime_, 200);
+  const testing::Screenshot shot = screenshot();
+  const Pixel background = shot.at(kFormPlace.left + 295, kFormPlace.top + 195);
+  for (int y = 10; y < 29; ++y) {
+    for (int x = 201; x < 300; ++x) {
+      ASSERT_EQ(shot.at(kFormPlace.left + x, kFormPlace.top + y), background) << "at " << x << "," << y;
+    }
+  }
+}
+
 TEST_F(FormWindowTest, ListRowsTakeClicksWithShiftAndCtrlAndDoubleClicks) {
   ListBox list;
   list.MultiSelect = true;
@@ -156,6 +177,24 @@ TEST_F(FormWindowTest, ListRowsTakeClicksWithShiftAndCtrlAndDoubleClicks) {
   run_xdotool({"click", "--repeat", "2", "--delay", "60", "1"});
   EXPECT_TRUE(yield_until([&] { return double_clicks == 1; }));
   EXPECT_TRUE(list.Selected(4) && !list.Selected(0)) << "its first click selects the row alone";
+}
+
+TEST_F(FormWindowTest, EveryVisibleRowOfAListTakesAClickTheBottomAndAnEmptyOneIncludedAndAddedRowsComeIntoView) {
+  ListBox list;
+  list.bounds = {10, 60, 120, 130};
+  for (const char* row : {"a", "", "c", "d", "e", "f", "g", "h", "i"}) list.AddItem(row);
+  form_.controls = {&list};
+  show_and_activate();
+  // Seven rows fit; the seventh lies where a horizontal scroll bar would be, were one needed.
+  for (int row = 0; row < 7; ++row) {
+    xdotool_click(40, 60 + 11 + 17 * row);
+    EXPECT_TRUE(yield_until([&] { return list.ListIndex == row; })) << "row " << row;
+  }
+  list.AddItem("j");
+  list.AddItem("k");
+  testing::yield_for(runtime_, 100);
+  xdotool_click(40, 180);
+  EXPECT_TRUE(yield_until([&] { return list.ListIndex == 10; })) << "rows added are scrolled into view";
 }
 
 }  // namespace

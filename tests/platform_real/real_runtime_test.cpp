@@ -336,13 +336,19 @@ class MessageBoxTest : public RealRuntimeTest {
   bool stuck_ = false;
 };
 
-TEST_F(MessageBoxTest, ShowsTitleTextAndOneOkButtonCentred) {
+TEST_F(MessageBoxTest, ShowsTitleTextAndOneOkButtonCentredOnTheDialogsBackdrop) {
   Fl_Window* seen = nullptr;
   std::string label, text, button;
   int buttons = 0;
   int children = 0;
+  Pixel corner = 0;
   ASSERT_TRUE(run_box("First line\rsecond line", "Quarlyn title", [&] {
     seen = Fl::modal();
+    Fl::flush();
+    if (Display* other = XOpenDisplay(nullptr)) {
+      corner = testing::Screenshot(other).at(seen->x() + 3, seen->y() + 3);
+      XCloseDisplay(other);
+    }
     label = seen->label();
     children = seen->children();
     for (int i = 0; i < seen->children(); ++i) {
@@ -361,6 +367,7 @@ TEST_F(MessageBoxTest, ShowsTitleTextAndOneOkButtonCentred) {
   EXPECT_EQ(button, "OK");
   EXPECT_EQ(buttons, 1);
   EXPECT_EQ(children, 2);
+  EXPECT_EQ(corner, rgb(0x12, 0x1a, 0x33)) << std::hex << corner;
 }
 
 // The pointer is moved off the box first: with no window manager, keys would otherwise reach it

@@ -9,14 +9,15 @@
 //   matches.
 // - Widgets, in the controls' order when the window is made (later ones drawn on top): an
 //   `Image` draws its picture stretched smoothly to the control's size; a `Label` draws its
-//   text, wrapped at its width, straight over what lies beneath; a `TextBox` is a one-line
-//   input; a `CommandButton` a push button, drawn as its picture when it has one (pressed:
-//   shifted and darkened; focused: a dotted rectangle); a `CheckBox` a check button; an
-//   `HScrollBar` a horizontal scroll bar (its arrows step by SmallChange, its track by
-//   LargeChange); a `Frame` an engraved border with its caption; a
-//   `PictureBox` its picture unscaled at its top-left corner in a sunken border; a `ListBox` or
-//   `FileListBox` a list of its rows with the model's selection; a `DirListBox` the path's
-//   folders indented, then the subfolders; a `DriveListBox` a drop-down of the drives.
+//   text, wrapped at its width and cut off at its edges, straight over what lies beneath; a
+//   `TextBox` is a one-line input; a `CommandButton` a push button, drawn as its picture when
+//   it has one (pressed: shifted and darkened; focused: a dotted rectangle); a `CheckBox` a
+//   check button; an `HScrollBar` a horizontal scroll bar (its arrows step by SmallChange, its
+//   track by LargeChange); a `Frame` an engraved border with its caption; a `PictureBox` its
+//   picture unscaled at its top-left corner in a sunken border; a `ListBox` or `FileListBox` a
+//   list of its rows with the model's selection (rows added after the others are scrolled into
+//   view); a `DirListBox` the path's folders indented, then the subfolders; a `DriveListBox` a
+//   drop-down of the drives.
 // - Model to widgets: `sync` takes every change of the model (places, visibility, pictures,
 //   texts, values, tooltips) and redraws only what changed; the window calls it in every wait
 //   of the event loop, so whatever a handler changed is drawn in the same wait. A tooltip that

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/fltk/dialog_look_fltk.h"
 #include "platform/fltk/x_display.h"
 #include "platform/x11/x11_host.h"
 
@@ -23,11 +24,17 @@ constexpr int kMinimumWidth = 180;
 // Room the window manager's buttons take beside the title.
 constexpr int kTitleAllowance = 64;
 constexpr Fl_Align kTextAlign = FL_ALIGN_TOP_LEFT | FL_ALIGN_WRAP;
+constexpr Fl_Font kTextFont = FL_HELVETICA;
 
 // A label drawn without FLTK's markup: "@" would start a symbol and the text must show as given.
 class PlainText : public Fl_Box {
  public:
-  PlainText(int x, int y, int w, int h, const std::string& text) : Fl_Box(x, y, w, h) { copy_label(text.c_str()); }
+  PlainText(int x, int y, int w, int h, const std::string& text) : Fl_Box(x, y, w, h) {
+    copy_label(text.c_str());
+    labelfont(kTextFont);
+    labelsize(kButtonTextSize);
+    labelcolor(kButtonText);
+  }
 
  protected:
   void draw() override {
@@ -44,7 +51,7 @@ struct Extent {
 };
 
 Extent measure_text(const std::string& text) {
-  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  fl_font(kTextFont, kButtonTextSize);
   Extent extent;
   fl_measure(text.c_str(), extent.width, extent.height, 0);
   const int widest = Fl::w() * 3 / 4;
@@ -60,12 +67,22 @@ Extent measure_text(const std::string& text) {
 int title_width(const std::string& title) {
   int width = 0;
   int height = 0;
+  // The title bar is the window manager's, in its own font.
   fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
   fl_measure(title.c_str(), width, height, 0);
   return width + kTitleAllowance;
 }
 
 void close_box(Fl_Widget* button, void*) { button->window()->hide(); }
+
+// The dialogs' buttons: the same face, text and sinking box.
+void give_dialog_look(Fl_Button& button) {
+  button.box(FL_GTK_UP_BOX);
+  button.down_box(FL_GTK_DOWN_BOX);
+  button.color(kButtonFace, kButtonPressed);
+  button.labelcolor(kButtonText);
+  button.labelsize(kButtonTextSize);
+}
 
 // Without a window manager nobody hands a new window the focus, so the box takes it itself
 // once the server has it on screen; with one, this only repeats what the manager does.
@@ -102,9 +119,11 @@ void show_message_box(const std::string& prompt, const std::string& title, bool 
 
   Fl_Window window(Fl::x() + (Fl::w() - width) / 2, Fl::y() + (Fl::h() - height) / 2, width, height);
   window.copy_label(title.c_str());
+  window.color(kDialogFace);
   PlainText message(kMargin, kMargin, content_width, extent.height, text);
   Fl_Return_Button ok((width - kButtonWidth) / 2, height - kMargin - kButtonHeight, kButtonWidth, kButtonHeight, "OK");
   ok.callback(close_box);
+  give_dialog_look(ok);
   window.end();
   window.set_modal();
   window.show();

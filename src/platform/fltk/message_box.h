@@ -1,5 +1,5 @@
 // The program's message box: a small modal window with the caller's title, the prompt, and one
-// "OK" button; no icon.
+// "OK" button; no icon; in the configuration dialogs' colours and font.
 //
 // Contract of `show_message_box`:
 // - shows the prompt exactly, with no symbol or shortcut markup interpreted; line breaks as in
