@@ -13,8 +13,7 @@
 //   1.5 s: 0 gives 42, 2 gives 2 (not found), 1, 3 and 4 give 31 (no program for it), any
 //   other end gives 0, and so does failing to start;
 // - the wait runs in short steps through `wait_step`, which lets the program handle its events
-//   and timers meanwhile, so windows keep drawing; anything may happen in it but ending the
-//   program;
+//   and timers meanwhile: windows keep drawing, and any handler may run inside `open`;
 // - an xdg-open still running after the wait (it may be running the opened program) gives 42;
 //   `reap` collects it, and every started program, later without blocking.
 #pragma once
