@@ -51,10 +51,13 @@ void setup_high_score_labels(HighScoreLabels& labels) {
 }
 
 std::string get_40linetimestring(double tt) {
-  // Only a hand-edited store holds a time that is negative or too large for the clock's type.
+  // A negative time reads like any below ten seconds ("0:0-5"); only a hand-edited store holds
+  // one, or one too large for the clock's type.
   const double whole = std::floor(tt);
-  const double limited = std::isfinite(whole) ? std::clamp(whole, 0.0, double{std::numeric_limits<int32_t>::max()}) : 0.0;
-  return time_text(static_cast<int32_t>(limited));
+  if (std::isnan(whole)) return time_text(0);
+  constexpr double kLowest = std::numeric_limits<int32_t>::min();
+  constexpr double kHighest = std::numeric_limits<int32_t>::max();
+  return time_text(static_cast<int32_t>(std::clamp(whole, kLowest, kHighest)));
 }
 
 void show_scores(const Settings& settings, HighScoreLabels& labels) {

@@ -1,8 +1,9 @@
 #include "saver/high_scores.h"
 
-#include <cmath>
+#include <cctype>
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/settings_store.h"
@@ -84,13 +85,20 @@ std::string time_text(int32_t seconds) {
   return std::to_string(minutes) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
 }
 
+// Blanks, then a sign, digits and a decimal point with more digits: no exponent, no
+// hexadecimal, no infinity or NaN.
 double stored_number(const std::string& text) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  const double value = std::strtod(begin, &end);
-  // Only plain decimal numbers count, not hexadecimal ones, infinities or NaN.
-  if (end == begin || !std::isfinite(value) || text.find_first_of("xX") < static_cast<size_t>(end - begin)) return 0;
-  return value;
+  const auto digit = [&](size_t at) { return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) != 0; };
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string::npos) return 0;
+  size_t end = start + ((text[start] == '+' || text[start] == '-') ? 1 : 0);
+  bool has_digits = false;
+  for (; digit(end); ++end) has_digits = true;
+  if (end < text.size() && text[end] == '.') {
+    for (++end; digit(end); ++end) has_digits = true;
+  }
+  if (!has_digits) return 0;
+  return std::strtod(text.substr(start, end - start).c_str(), nullptr);
 }
 
 void handle_time(Saver& saver) { show_clock(saver, saver.runtime.time_get_time()); }

@@ -10,7 +10,8 @@ namespace quarlyn {
 
 // Whole seconds as minutes and seconds: 0:07, 0:42, 1:05, 62:05.
 std::string time_text(int32_t seconds);
-// The number a stored score, time or line count starts with; 0 when it starts with none.
+// The decimal number (sign and fraction allowed) a stored score, time or line count starts
+// with; 0 when it starts with none.
 double stored_number(const std::string& text);
 
 // Shows the running clock of a "40 line" game.

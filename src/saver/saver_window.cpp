@@ -9,6 +9,7 @@
 #include "saver/music_and_sound.h"
 #include "saver/piece_supply.h"
 #include "saver/sprite_compositor.h"
+#include "startup/run_modes.h"
 #include "startup/shell_services.h"
 
 namespace quarlyn {
@@ -33,7 +34,7 @@ bool is_game_key(int key_code) {
 
 frm_screensaver::frm_screensaver(Runtime& runtime, Settings& settings, RunFlags& flags)
     : saver_{runtime, settings, flags},
-      window_(runtime.create_screen_window(kSaverWindowCaption, *this)),
+      window_(runtime.create_screen_window(kSaverCaption, *this)),
       Timer1(runtime) {
   Timer1.on_timer = [this] { Timer1_Timer(saver_); };
   saver_.MMControl1->StatusUpdate = [this] { MMControl1_StatusUpdate(saver_); };

@@ -11,8 +11,6 @@
 
 namespace quarlyn {
 
-inline constexpr const char* kSaverWindowCaption = "StakkoSaver";
-
 class frm_screensaver : public ScreenWindowHandler {
  public:
   frm_screensaver(Runtime& runtime, Settings& settings, RunFlags& flags);

@@ -169,5 +169,18 @@ TEST(HighScoreView, TheFortyLineGameShowsTimesAndEmptyPlaces) {
   EXPECT_EQ(labels.Label1[0].ToolTipText, " This is the name of the person who scored the high score! ");
 }
 
+TEST(HighScoreView, AStoredTimeShowsTheDecimalNumberItStartsWith) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"-5", "0:0-5"}, {"1e2", "0:01"}, {" 61.9s", "1:01"}, {"-", "0:00"}, {"inf", "0:00"}, {"0x1F", "0:00"}};
+  Settings settings;
+  settings.game_difficulty = 6;
+  HighScoreLabels labels;
+  for (const auto& [stored, shown] : cases) {
+    settings.hiscore_score[6][1] = stored;
+    show_scores(settings, labels);
+    EXPECT_EQ(labels.Label2[0].Caption, shown) << stored;
+  }
+}
+
 }  // namespace
 }  // namespace quarlyn

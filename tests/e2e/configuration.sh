@@ -12,12 +12,14 @@ printf 'show_welcome=1\ngame_difficulty=1\n' >>"$(settings_file)"
 printf 'Game1Name1=%s\nGame1Name2=%s\nGame1Name3=%s\nGame6Name1=Ann\n' WWWWWWWWWWWWWWWWWWWWWWWWW \
   'Maximilian Alexander Ross' 'MMMMMMMMMMMM MMMMMMMMMMMM' >>"$(settings_file)"
 
-# xdg-open stand-ins, first on PATH: one records what it was asked to open, one fails.
+# An xdg-open stand-in, first on PATH: it records what it was asked to open, and ends with the
+# status it read before, so that once the record is there a new status only reaches later opens.
 mkdir -p "$work/opener"
 cat >"$work/opener/xdg-open" <<EOF
 #!/bin/sh
+status=\$(cat "$work/opener-status")
 echo "\$1" >>"$work/opened"
-exit \$(cat "$work/opener-status")
+exit "\$status"
 EOF
 chmod +x "$work/opener/xdg-open"
 echo 0 >"$work/opener-status"
@@ -48,6 +50,8 @@ click_in() {
   xdotool mousemove --window "$id" "$2" "$3" click 1
 }
 setting() { sed -n "s/^$1=//p" "$(settings_file)"; }
+setting_is() { [[ $(setting "$1") == "$2" ]]; }
+opened_is() { [[ $(cat "$work/opened" 2>/dev/null) == "$1" ]]; }
 # The mean brightness of an area of the screen, 0 to 1.
 brightness() { /usr/bin/import -window root -crop "$1" png:- | /usr/bin/convert png:- -colorspace Gray -format '%[fx:mean]' info:; }
 
@@ -64,8 +68,7 @@ screenshot configuration_welcome_unticked
 sleep 0.3
 click_in 'Welcome To Quarlyn!' 398 366  # Continue
 wait_until_gone 'Welcome To Quarlyn!' || fail "the welcome dialog stayed open"
-sleep 0.5
-[[ $(setting show_welcome) == 0 ]] || fail "show_welcome is '$(setting show_welcome)' after unticking"
+wait_until 10 setting_is show_welcome 0 || fail "show_welcome is '$(setting show_welcome)' after unticking"
 
 read -r x y w h < <(xdotool getwindowgeometry --shell "$(visible_window "$caption")" |
   awk -F= '{ v[$1] = $2 } END { print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }')
@@ -78,10 +81,12 @@ screenshot configuration_window
 # Game type 6: the score column shows "00:00" in every row, brighter than "0".
 score_cell="91x19+$((x + 213))+$((y + 159))"
 before=$(brightness "$score_cell")
+brighter_than_before() {
+  after=$(brightness "$score_cell")
+  awk -v a="$after" -v b="$before" 'BEGIN { exit !(a > b * 1.1) }'
+}
 click_in "$caption" 506 259
-sleep 0.5
-after=$(brightness "$score_cell")
-awk -v a="$after" -v b="$before" 'BEGIN { exit !(a > b * 1.1) }' || fail "the score column did not change ($before, $after)"
+wait_until 10 brighter_than_before || fail "the score column did not change ($before, $after)"
 screenshot configuration_forty_line
 
 timeout 10 "$quarlyn" /C || fail "a second configuration window did not end at once"
@@ -113,8 +118,7 @@ wait_until_visible 'Quarlyn - Help' || fail "no help dialog"
 sleep 0.5
 screenshot configuration_help
 click_in 'Quarlyn - Help' 140 306  # View Detailed Help
-sleep 2
-[[ $(cat "$work/opened" 2>/dev/null) == "$program/help.htm" ]] || fail "xdg-open was given '$(cat "$work/opened" 2>/dev/null)'"
+wait_until 10 opened_is "$program/help.htm" || fail "xdg-open was given '$(cat "$work/opened" 2>/dev/null)'"
 [[ -n $(visible_window 'Quarlyn - Help') ]] || fail "the help dialog closed after opening the page"
 echo 3 >"$work/opener-status"
 click_in 'Quarlyn - Help' 140 306

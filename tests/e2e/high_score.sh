@@ -11,6 +11,7 @@ printf 'game_difficulty=1\n' >>"$(settings_file)"
 dialog_window() {
   xwininfo -root -children 2>/dev/null | awk '/ 353x260\+/ { print $1; exit }'
 }
+no_dialog() { [[ -z $(dialog_window) ]]; }
 
 "$quarlyn" /S &
 pid=$!
@@ -22,7 +23,8 @@ sleep 0.5
 # Hard drops stack every piece in the middle of the well, which fills up within 30 pieces;
 # the dialog follows the game-over fill and pause.
 dialog=""
-for _ in $(seq 60); do
+end=$((SECONDS + 60))
+while ((SECONDS < end)); do
   dialog=$(dialog_window)
   [[ -n $dialog ]] && break
   kill -0 "$pid" 2>/dev/null || fail "the saver ended during the person's game"
@@ -36,9 +38,8 @@ screenshot high_score_dialog
 xdotool key ctrl+a BackSpace
 xdotool type --delay 50 Zed
 xdotool key Return
-sleep 1
-[[ -z $(dialog_window) ]] || fail "the dialog stayed open"
-grep -qx "Game1Name1=Zed" "$(settings_file)" || fail "the entry is not in the settings file: $(grep Game1Name1 "$(settings_file)")"
+wait_until 10 no_dialog || fail "the dialog stayed open"
+wait_until 10 grep -qx "Game1Name1=Zed" "$(settings_file)" || fail "the entry is not in the settings file: $(grep Game1Name1 "$(settings_file)")"
 score=$(sed -n 's/^Game1Score1=//p' "$(settings_file)")
 [[ $score -gt 0 ]] || fail "the stored score is '$score'"
 kill -0 "$pid" 2>/dev/null || fail "the saver did not play on"

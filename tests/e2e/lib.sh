@@ -1,4 +1,5 @@
-# Shared by the end-to-end scripts: temporary settings, waiting for windows, screenshots.
+# Shared by the end-to-end scripts: temporary settings, waiting for conditions and windows,
+# screenshots.
 # Each script is called as: script BIN_DIR TEST_BIN_DIR (the folders of quarlyn and the helpers).
 set -euo pipefail
 
@@ -25,6 +26,17 @@ settings_file() { echo "$XDG_CONFIG_HOME/Dovrane Quarlyn/settings.ini"; }
 record_install_path() {
   mkdir -p "$work/program"
   "$tools_dir/record_install_path" "$work/program/" >/dev/null
+}
+
+# Runs the command $2... every tenth of a second until it succeeds, for about $1 seconds at most;
+# false when it never did. A test that waits for what it checks holds on a loaded machine.
+wait_until() {
+  local end=$((SECONDS + $1 + 1))
+  shift
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.1
+  done
 }
 
 # Waits up to 10 s for a window named exactly $1 and prints its id.

@@ -28,6 +28,11 @@ colour_share() {
   /usr/bin/import -window root png:- |
     /usr/bin/convert png:- -fuzz 12% -fill white -opaque "$1" -fill black +opaque white -format '%[fx:mean]' info:
 }
+# True when more than 2 % of the screen is magenta; leaves the share in `share`.
+magenta_shown() {
+  share=$(colour_share '#ff00ff')
+  awk -v s="$share" 'BEGIN { exit !(s > 0.02) }'
+}
 # Rows of the browsers' lists are 17 pixels apart; the folder list shows the path's folders from
 # the root down, then the subfolders, so "mine" follows the four folders of $work/program.
 row_y() { echo $(($1 + 11 + 17 * $2)); }
@@ -54,10 +59,8 @@ click_in "$options" 300 125                        # Select Graphics
 click_in "$graphics" 608 434                       # "..." of Playfield Grid
 double_click_in "$chooser" 80 "$(row_y 40 "$depth")"
 click_in "$chooser" 240 "$(row_y 4 0)"             # grid.bmp
-sleep 0.5
+wait_until 10 magenta_shown || fail "the preview shows no picture ($share)"
 screenshot options_chooser_preview
-share=$(colour_share '#ff00ff')
-awk -v s="$share" 'BEGIN { exit !(s > 0.02) }' || fail "the preview shows no picture ($share)"
 # Two levels below where the chooser opened, then up to the root; the picture chosen stays.
 double_click_in "$chooser" 80 "$(row_y 40 $((depth + 1)))"  # deeper
 screenshot options_chooser_two_levels
@@ -92,10 +95,8 @@ wait_for_exit "$pid" 10 || fail "the program did not end"
 pid=$!
 background_pids+=("$pid")
 wait_for_window StakkoSaver >/dev/null || fail "no saver window"
-sleep 2
+wait_until 10 magenta_shown || fail "the saver does not show the new well picture ($share)"
 screenshot options_saver_grid
-share=$(colour_share '#ff00ff')
-awk -v s="$share" 'BEGIN { exit !(s > 0.02) }' || fail "the saver does not show the new well picture ($share)"
 xdotool key Escape
 wait_for_exit "$pid" 10 || fail "the saver did not end"
 echo "options: ok"

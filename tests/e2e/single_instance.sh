@@ -4,6 +4,13 @@ source "$(dirname "$0")/lib.sh"
 probe=$helper_dir/startup_probe
 record_install_path
 
+# Counts which of the processes $@ still run into `running`; true when at most one does.
+at_most_one_runs() {
+  running=0
+  for pid in "$@"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
+  ((running <= 1))
+}
+
 expect_output() {  # expect_output SWITCH EXPECTED
   local output
   output=$(timeout 20 "$probe" "$1") || fail "probe $1 failed"
@@ -43,9 +50,7 @@ for trial in 1 2 3 4 5; do
   second=$!
   background_pids+=("$first" "$second")
   wait_for_window StakkoSaver >/dev/null || fail "trial $trial: no saver window"
-  sleep 1
-  running=0
-  for pid in "$first" "$second"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
+  wait_until 10 at_most_one_runs "$first" "$second" || fail "trial $trial: both savers run"
   windows=$(xdotool search --name '^StakkoSaver$' | wc -l)
   [[ $running == 1 && $windows == 1 ]] || fail "trial $trial: $running savers run, $windows windows"
   kill -TERM "$first" "$second" 2>/dev/null || true

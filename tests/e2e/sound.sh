@@ -6,12 +6,13 @@ quarlyn=$bin_dir/quarlyn
 program=$(cd "$bin_dir/../data" && pwd)
 "$tools_dir/record_install_path" "$program/" >/dev/null
 
-run_saver_for() {  # run_saver_for SECONDS: starts the saver, lets it play, ends it with Esc
+start_saver() {
   "$quarlyn" /S &
   pid=$!
   background_pids+=("$pid")
   wait_for_window StakkoSaver >/dev/null || fail "no saver window"
-  sleep "$1"
+}
+end_saver() {  # the saver must still run; Esc ends it
   kill -0 "$pid" 2>/dev/null || fail "the saver ended by itself"
   xdotool key Escape
   wait_for_exit "$pid" 10 || fail "Esc did not end the saver"
@@ -20,13 +21,21 @@ run_saver_for() {  # run_saver_for SECONDS: starts the saver, lets it play, ends
 
 # The largest absolute 16-bit sample in a raw file of signed 16-bit samples.
 peak_sample() { od -An -v -t d2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }'; }
+# True once the mixed output holds sound; leaves its peak in `peak`.
+output_loud() {
+  [[ -s $work/mixed.raw ]] || return 1
+  peak=$(peak_sample "$work/mixed.raw")
+  ((peak > 1000))
+}
 
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/mixed.raw
-run_saver_for 8
-[[ -s $work/mixed.raw ]] || fail "the disk driver wrote nothing"
-peak=$(peak_sample "$work/mixed.raw")
-(( peak > 1000 )) || fail "the saver's output is silent (peak $peak)"
+start_saver
+peak=none
+wait_until 30 output_loud || fail "the saver's output is silent (peak $peak)"
+end_saver
 
 export SDL_AUDIODRIVER=nosuchdriver
-run_saver_for 4
+start_saver
+sleep 4  # it plays on, silent
+end_saver
 echo "sound: ok (peak sample $peak)"

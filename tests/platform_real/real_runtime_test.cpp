@@ -297,6 +297,28 @@ TEST_F(ShellExecuteTest, OpenerStillRunningCountsAsSuccessAndIsCollectedByYields
   EXPECT_EQ(errno, ECHILD);
 }
 
+TEST_F(ShellExecuteTest, TimersRunWhileTheOutcomeIsAwaited) {
+  const std::string file = (folder_ / "page.htm").string();
+  std::ofstream(file) << "x";
+  Timer timer(runtime_);
+  int fired = 0;
+  timer.on_timer = [&] { ++fired; };
+  timer.set_interval(50);
+  timer.set_enabled(true);
+  EXPECT_EQ(open_with_exit_code("sleep", file), 42);
+  EXPECT_GE(fired, 10);
+}
+
+TEST_F(ShellExecuteTest, AProgramRunsItselfWithTheParametersAsItsArguments) {
+  const fs::path program = folder_ / "program";
+  std::ofstream(program) << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > written && mv written arguments\n";
+  fs::permissions(program, fs::perms::owner_all);
+  EXPECT_EQ(runtime_.shell_execute("program", "-a \"b c\"  \"\"", folder_.string(), 1), 42);
+  ASSERT_TRUE(testing::yield_until_done(runtime_, [&] { return fs::exists(folder_ / "arguments"); }));
+  EXPECT_EQ(read_file(folder_ / "arguments"), "3\n-a\nb c\n\n");
+  EXPECT_FALSE(fs::exists(folder_ / "log")) << "not handed to xdg-open";
+}
+
 TEST_F(ShellExecuteTest, OpenerThatCannotStartFails) {
   ScopedEnv empty_path("PATH", folder_.string());
   const std::string file = (folder_ / "page.htm").string();

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -297,8 +298,12 @@ void RealRuntime::set_cursor_pos(int x, int y) {
   move_pointer(fl_display, x, y);
 }
 
-int RealRuntime::shell_execute(const std::string& file, const std::string&, const std::string& folder, int) {
-  return opener_.open(file, folder);
+// The show command has no counterpart on X: a started program places its own windows.
+int RealRuntime::shell_execute(const std::string& file, const std::string& parameters, const std::string& folder,
+                               int) {
+  return opener_.open(file, parameters, folder, [this](std::chrono::milliseconds step) {
+    yield_until(clock_add(time_get_time(), static_cast<int32_t>(step.count())));
+  });
 }
 
 void RealRuntime::timer_changed(Timer& timer) {

@@ -22,8 +22,10 @@
 // - `twips_per_pixel_y` follows the first screen's vertical resolution as FLTK reports it.
 // - `windows_dir` is "$XDG_DATA_HOME/<application>/" (XDG_DATA_HOME only when absolute), else
 //   "$HOME/.local/share/<application>/"; it is not created.
-// - `shell_execute` runs xdg-open; see shell_open.h for its results. Openers still running are
-//   collected in later yields.
+// - `shell_execute` runs xdg-open, or the file itself when it is a program; see shell_open.h for
+//   its results. While it awaits xdg-open's outcome it yields, so timers and window events run
+//   inside it. The show command is not used. Openers and programs still running are collected
+//   in later yields.
 // - Multimedia controls play through the sound module (see audio_output.h), loaded at the first
 //   "Play" of any control; the runtime owns its one output, which closes with the runtime, so
 //   every control must be destroyed before the runtime.
