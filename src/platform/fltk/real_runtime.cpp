@@ -205,7 +205,7 @@ void RealRuntime::show_modeless(ModalForm& form) {
   modeless_windows_->show(form, cursor_hidden());
 }
 
-void RealRuntime::end_program() { std::exit(0); }
+void RealRuntime::end_program() { throw ProgramEnded{}; }
 
 bool RealRuntime::window_exists(const std::string& caption) {
   open_x_display();

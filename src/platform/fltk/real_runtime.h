@@ -27,6 +27,10 @@
 // - Multimedia controls play through the sound module (see audio_output.h), loaded at the first
 //   "Play" of any control; the runtime owns its one output, which closes with the runtime, so
 //   every control must be destroyed before the runtime.
+// - `end_program` throws `ProgramEnded` for the program's entry to catch; the runtime, destroyed
+//   after every window and control, then stops the sound's workers and closes its device.
+//   SIGTERM, SIGINT and SIGHUP end the program the same way, from inside a yield (see
+//   fltk/end_signals.h), until the runtime is destroyed.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fltk/end_signals.h"
 #include "platform/fltk/shell_open.h"
 #include "platform/random_source.h"
 #include "platform/runtime.h"
@@ -116,6 +121,8 @@ class RealRuntime : public Runtime {
   std::string command_line_;
   std::string application_;
   SettingsStore& store_;
+  // Outlives the sound output, so that a signal cannot cut its release short.
+  EndSignals end_signals_{[this] { end_program(); }};
   DesktopOpener opener_;
   int cursor_count_ = 0;
   bool screen_saver_running_ = false;
