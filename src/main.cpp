@@ -50,5 +50,7 @@ int main(int argc, char** argv) {
   SettingsStore store(SettingsStore::default_file(kApplicationName), kSettingsSection);
   RealRuntime runtime(argc, argv, kApplicationName, store);
   run_program(runtime);
+  // Changes another process's lock still holds up are kept for a later run, not lost.
+  store.keep_pending(SettingsStore::kSaveWait);
   return 0;
 }

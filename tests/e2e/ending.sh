@@ -1,6 +1,7 @@
 # However the saver ends while a tune renders into the tune cache (Esc, or a termination
 # signal), it ends at once with status 0 and leaves no temporary file in the cache. A render
-# that runs into a file-size limit fails; the saver goes on.
+# that runs into a file-size limit fails; the saver goes on. A change that another process's
+# lock on the settings holds up when the program ends is not lost: the next start takes it in.
 source "$(dirname "$0")/lib.sh"
 quarlyn=$bin_dir/quarlyn
 program=$(cd "$bin_dir/../data" && pwd)
@@ -41,4 +42,33 @@ kill -0 "$pid" 2>/dev/null || { wait "$pid" || fail "the file-size limit ended t
 xdotool key Escape
 wait_for_exit "$pid" 10 || fail "Esc did not end the saver under a file-size limit"
 [[ $exit_status == 0 ]] || fail "exit status $exit_status under a file-size limit"
+
+# xdotool matches names without regard to case; the welcome dialog's caption differs from the
+# configuration window's only in case.
+welcome_dialog() {
+  local id
+  for _ in $(seq 100); do
+    for id in $(xdotool search --onlyvisible --name '^Welcome To Quarlyn!$' 2>/dev/null); do
+      [[ $(xdotool getwindowname "$id" 2>/dev/null) == 'Welcome To Quarlyn!' ]] && { echo "$id"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
+}
+printf 'show_welcome=1\n' >>"$(settings_file)"
+exec {lock}>"$(settings_file).lock"
+flock "$lock"
+"$quarlyn" /C {lock}>&- &
+pid=$!
+background_pids+=("$pid")
+dialog=$(welcome_dialog) || fail "no welcome dialog"
+xdotool mousemove --window "$dialog" 34 311 click 1   # untick "Display this message at program start up"
+sleep 0.3
+xdotool mousemove --window "$dialog" 398 366 click 1  # Continue
+sleep 0.5
+kill -s TERM "$pid"
+wait_for_exit "$pid" 10 || fail "TERM did not end the configuration window"
+exec {lock}>&-
+"$helper_dir/startup_probe" /P >/dev/null
+[[ $(sed -n 's/^show_welcome=//p' "$(settings_file)") == 0 ]] || fail "the change held up by the lock was lost"
 echo "ending: ok"
