@@ -40,6 +40,7 @@ void run_program(RealRuntime& runtime) {
   } catch (const ProgramEnded&) {
     // Nothing more of the program runs; what it made is released on the way out.
   }
+  runtime.close_modeless_windows();
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ xdotool mousemove --window "$dialog" 398 366 click 1  # Continue
 sleep 0.5
 kill -s TERM "$pid"
 wait_for_exit "$pid" 10 || fail "TERM did not end the configuration window"
+[[ $exit_status == 0 ]] || fail "TERM: exit status $exit_status with the configuration window open"
 exec {lock}>&-
 "$helper_dir/startup_probe" /P >/dev/null
 [[ $(sed -n 's/^show_welcome=//p' "$(settings_file)") == 0 ]] || fail "the change held up by the lock was lost"

@@ -181,6 +181,8 @@ void RealRuntime::run_until_closed() {
   while (Fl::first_window()) yield_until(clock_add(time_get_time(), 1000));
 }
 
+void RealRuntime::close_modeless_windows() { modeless_windows_.reset(); }
+
 void RealRuntime::message_box(const std::string& prompt, const std::string& title) {
   show_message_box(prompt, title, cursor_hidden());
 }

@@ -106,6 +106,9 @@ class RealRuntime : public Runtime {
 
   // Handles events for as long as one of the program's windows is shown.
   void run_until_closed();
+  // Takes down the windows of modeless forms, which look at their forms until they go: for the
+  // end of the program, before the forms are destroyed.
+  void close_modeless_windows();
 
   bool cursor_hidden() const { return cursor_count_ < 0; }
   bool screen_saver_running() const { return screen_saver_running_; }
