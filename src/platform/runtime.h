@@ -21,6 +21,10 @@ class ScreenWindowHandler;
 class SettingsStore;
 class Timer;
 
+// Thrown by `end_program` and caught only by the program's entry: the stack unwinds, so every
+// window, control and worker the program made is released on the way out.
+struct ProgramEnded {};
+
 // The host's system-wide flags that the saver sets and clears.
 enum SystemParameterAction : uint32_t {
   kSpiSetScreenSaveActive = 17,
@@ -42,7 +46,7 @@ class Runtime {
   // A modal message box with an OK button only and no icon. A lone carriage return in the
   // prompt starts a new line.
   virtual void message_box(const std::string& prompt, const std::string& title) = 0;
-  // Ends the program at once: nothing more of it runs.
+  // Ends the program at once: nothing more of it runs. Throws `ProgramEnded`, never returns.
   [[noreturn]] virtual void end_program() = 0;
 
   // Is a top-level window captioned exactly `caption` open, in any process?

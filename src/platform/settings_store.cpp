@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -248,6 +250,35 @@ class DocumentKeys final : public SettingsStore::Keys {
   const std::map<std::string, std::string>* below_;
 };
 
+// Passes writes on, keeping those that change a key's text: what a journal holds.
+class ChangeRecorder final : public SettingsStore::Keys {
+ public:
+  explicit ChangeRecorder(Keys& keys) : keys_(keys) {}
+  bool contains(const std::string& key) const override { return keys_.contains(key); }
+  std::string read(const std::string& key, const std::string& fallback) const override {
+    return keys_.read(key, fallback);
+  }
+  void write(const std::string& key, const std::string& text) override {
+    if (valid_key(key) && (!keys_.contains(key) || keys_.read(key, "") != text)) changes_.set(key, text);
+    keys_.write(key, text);
+  }
+  const Document& changes() const { return changes_; }
+
+ private:
+  Keys& keys_;
+  Document changes_;
+};
+
+// A journal's keys were changed by the process that wrote it.
+void apply_journal(const fs::path& journal, const std::string& section, SettingsStore::Keys& keys) {
+  const StoreFile kept = store_files::read_store_file(journal, SettingsStore::kMaxFileBytes);
+  if (kept.status != StoreFile::Status::kRead) return;
+  const Document doc = parse_document(kept.content, section);
+  for (const DocumentLine& line : doc.lines) {
+    if (line.own_key) keys.write(line.text, doc.values.at(line.text));
+  }
+}
+
 }  // namespace
 
 std::string escape_setting_value(const std::string& value) {
@@ -296,12 +327,13 @@ std::vector<std::filesystem::path> SettingsStore::system_files(const std::string
 }
 
 void SettingsStore::reload() {
+  if (!store_files::journals(file_).empty()) write_merged(kSaveWait);
   read_system_layer();
   const StoreFile stored = store_files::read_store_file(file_, kMaxFileBytes);
   Document doc;
   if (stored.status == StoreFile::Status::kRead) doc = parse_document(stored.content, section_);
   DocumentKeys keys(doc, &system_values_);
-  apply_pending(keys);
+  apply_pending(keys, true);
   set_values(std::move(doc.values));
 }
 
@@ -380,11 +412,11 @@ void SettingsStore::queue_entries(const Entries& entries) {
   pending_.emplace_back(std::move(change));
 }
 
-void SettingsStore::apply_pending(Keys& keys) const {
+void SettingsStore::apply_pending(Keys& keys, bool fill_missing_keys) const {
   for (const PendingChange& pending : pending_) {
     if (const auto* entries = std::get_if<EntriesChange>(&pending)) {
       for (const auto& [key, text] : entries->texts) {
-        if (entries->changed.contains(key) || !keys.contains(key)) keys.write(key, text);
+        if (entries->changed.contains(key) || (fill_missing_keys && !keys.contains(key))) keys.write(key, text);
       }
     } else {
       std::get<Change>(pending)(keys);
@@ -392,14 +424,15 @@ void SettingsStore::apply_pending(Keys& keys) const {
   }
 }
 
-bool SettingsStore::write_pending(std::chrono::milliseconds wait) {
-  if (pending_.empty()) return true;
+bool SettingsStore::write_pending(std::chrono::milliseconds wait) { return pending_.empty() || write_merged(wait); }
+
+bool SettingsStore::write_merged(std::chrono::milliseconds wait) {
   const fs::path folder = store_files::folder_of(file_);
   if (!store_files::make_folders(folder)) {
     problem_ = store_files::failure(folder, errno);
     return false;
   }
-  const store_files::UniqueFd lock = store_files::lock_store(file_, wait, problem_);
+  const store_files::UniqueFd lock = store_files::lock_store(file_, wait, problem_, lock_held_elsewhere_);
   if (!lock) return false;
   const fs::path target = store_files::link_target(file_);
   const StoreFile fresh = store_files::read_store_file(target, kMaxFileBytes);
@@ -409,10 +442,35 @@ bool SettingsStore::write_pending(std::chrono::milliseconds wait) {
   }
   Document doc = parse_document(fresh.content, section_);
   DocumentKeys keys(doc, &system_values_);
-  apply_pending(keys);
+  const std::vector<fs::path> journals = store_files::journals(file_);
+  for (const fs::path& journal : journals) apply_journal(journal, section_, keys);
+  apply_pending(keys, true);
   const bool damaged = doc.damaged || fresh.cut_short;
   if (!store_files::write_store(target, fresh, damaged, render_document(doc, section_), problem_)) return false;
+  for (const fs::path& journal : journals) ::unlink(journal.c_str());
   set_values(std::move(doc.values));
+  pending_.clear();
+  return true;
+}
+
+bool SettingsStore::keep_pending(std::chrono::milliseconds wait) {
+  if (write_pending(wait)) return true;
+  return lock_held_elsewhere_ && journal_pending();
+}
+
+// The changes are taken against the file as it is now, read without the lock: a save replaces
+// it whole, so the read sees one complete version.
+bool SettingsStore::journal_pending() {
+  const StoreFile now = store_files::read_store_file(store_files::link_target(file_), kMaxFileBytes);
+  Document doc;
+  if (now.status == StoreFile::Status::kRead) doc = parse_document(now.content, section_);
+  DocumentKeys keys(doc, &system_values_);
+  ChangeRecorder recorder(keys);
+  apply_pending(recorder, false);
+  const Document& changes = recorder.changes();
+  if (!changes.values.empty() && !store_files::write_journal(file_, render_document(changes, section_), problem_)) {
+    return false;
+  }
   pending_.clear();
   return true;
 }

@@ -27,6 +27,11 @@
 // - Nothing is dropped: a save that cannot write (the lock held too long by another process, a
 //   full or read-only disk) keeps every change queued; reads see them, and the next save or
 //   `write_pending` writes them.
+// - Nothing is lost at the end: `keep_pending` keeps what another process's lock still holds up
+//   in a journal beside the store, "<file>.journal-…", written whole under a name of its own and
+//   without the lock. It holds the texts this process changed, as its queued changes leave them
+//   on the file as it is then. The next load or save (of any process) merges every journal under
+//   the lock, as changes made before its own queued ones, then removes it.
 // - Bounded: waiting for the lock takes at most the time the caller gives; the file is opened
 //   without blocking and must be a regular file; only its first `kMaxFileBytes` are read.
 // - Damage tolerant: unreadable lines are skipped and the rest is kept; a damaged file (one with
@@ -101,6 +106,10 @@ class SettingsStore {
   // Writes the changes still queued; true when none is left.
   bool write_pending(std::chrono::milliseconds wait);
   bool has_pending() const { return !pending_.empty(); }
+  // For the end of the program: writes the changes still queued, waiting at most `wait` for the
+  // lock, and when another process holds it still, keeps them in a journal (see above). True
+  // when nothing is left queued.
+  bool keep_pending(std::chrono::milliseconds wait);
   // Where and why the last failed save failed.
   const std::string& problem() const { return problem_; }
 
@@ -114,7 +123,11 @@ class SettingsStore {
   using PendingChange = std::variant<EntriesChange, Change>;
 
   void queue_entries(const Entries& entries);
-  void apply_pending(Keys& keys) const;
+  // `fill_missing_keys` also writes a save's unchanged keys where `keys` lack them.
+  void apply_pending(Keys& keys, bool fill_missing_keys) const;
+  // Writes the journals and the queued changes into a fresh read of the file, under the lock.
+  bool write_merged(std::chrono::milliseconds wait);
+  bool journal_pending();
   void read_system_layer();
   void set_values(std::map<std::string, std::string> user_values);
 
@@ -126,6 +139,7 @@ class SettingsStore {
   std::map<std::string, std::string> seen_;    // per key: the text this process last read or wrote
   std::vector<PendingChange> pending_;         // in the order they came
   std::string problem_;
+  bool lock_held_elsewhere_ = false;  // the last write failed for another process's lock
 };
 
 // Escaping of one value for the file, and its inverse.

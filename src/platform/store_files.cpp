@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -76,22 +77,45 @@ void remove_leftover_temporaries(const fs::path& file) {
   for (const fs::path& leftover : names_beside(file, ".tmp-")) ::unlink(leftover.c_str());
 }
 
-// Writes the content under a fresh unique name beside the file and renames it over the file.
-bool replace_file(const fs::path& file, std::string_view content, mode_t mode, std::string& problem) {
-  std::string temporary = file.string() + ".tmp-XXXXXX";
-  UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+// Writes the content, synced, under a fresh unique name made from `pattern` (ending in
+// "XXXXXX") beside the file; "" when that fails.
+std::string write_temporary(std::string pattern, std::string_view content, mode_t mode, std::string& problem) {
+  UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
   if (!fd) {
-    problem = failure(temporary, errno);
-    return false;
+    problem = failure(pattern, errno);
+    return "";
   }
   // fchmod because the umask narrows new files and an old file keeps its mode.
-  const bool written = ::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), content) && ::fsync(fd.get()) == 0;
-  if (!written || !fd.close() || ::rename(temporary.c_str(), file.c_str()) != 0) {
+  if (::fchmod(fd.get(), mode) == 0 && write_all(fd.get(), content) && ::fsync(fd.get()) == 0 && fd.close()) {
+    return pattern;
+  }
+  problem = failure(pattern, errno);
+  ::unlink(pattern.c_str());
+  return "";
+}
+
+// Renames the temporary to `file` and syncs the folder, so that the rename lasts.
+bool put_in_place(const std::string& temporary, const fs::path& file, std::string& problem) {
+  if (::rename(temporary.c_str(), file.c_str()) != 0) {
     problem = failure(temporary, errno);
     ::unlink(temporary.c_str());
     return false;
   }
   return sync_folder(folder_of(file), problem);
+}
+
+bool replace_file(const fs::path& file, std::string_view content, mode_t mode, std::string& problem) {
+  const std::string temporary = write_temporary(file.string() + ".tmp-XXXXXX", content, mode, problem);
+  return !temporary.empty() && put_in_place(temporary, file, problem);
+}
+
+// Nanoseconds of the real-time clock, zero-padded, so that such stamps sort as they came.
+std::string sortable_time() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  char text[32];
+  std::snprintf(text, sizeof text, "%020lld", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+  return text;
 }
 
 // Copies the file to `copy`, which must not exist yet; 0 or the errno of the failure.
@@ -219,7 +243,9 @@ fs::path link_target(fs::path path) {
 }
 
 // Non-blocking open: whatever stands under the lock's name cannot hang us.
-UniqueFd lock_store(const fs::path& file, std::chrono::milliseconds wait, std::string& problem) {
+UniqueFd lock_store(const fs::path& file, std::chrono::milliseconds wait, std::string& problem,
+                    bool& held_elsewhere) {
+  held_elsewhere = false;
   const fs::path lock_file = file.string() + ".lock";
   UniqueFd fd(::open(lock_file.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kNewFileMode));
   if (!fd) {
@@ -236,6 +262,7 @@ UniqueFd lock_store(const fs::path& file, std::chrono::milliseconds wait, std::s
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
       problem = lock_file.string() + ": held by another process";
+      held_elsewhere = true;
       return UniqueFd(-1);
     }
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockRetryPause, deadline - now));
@@ -252,5 +279,17 @@ bool write_store(const fs::path& file, const StoreFile& fresh, bool damaged, con
   if (exists && damaged && !keep_damaged_copy(file, problem)) return false;
   return replace_file(file, content, fresh.mode, problem);
 }
+
+// The temporary is named apart from the store's own (".tmp-"), which a save under the lock
+// removes as left over. Its unique part is taken while no other journal's temporary has it, and
+// with the time it makes the journal's name unique.
+bool write_journal(const fs::path& file, const std::string& content, std::string& problem) {
+  const std::string temporary = write_temporary(file.string() + ".new-journal-XXXXXX", content, kNewFileMode, problem);
+  if (temporary.empty()) return false;
+  const std::string unique = temporary.substr(temporary.size() - 6);
+  return put_in_place(temporary, file.string() + ".journal-" + sortable_time() + "-" + unique, problem);
+}
+
+std::vector<fs::path> journals(const fs::path& file) { return names_beside(file, ".journal-"); }
 
 }  // namespace quarlyn::store_files

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quarlyn::store_files {
 
@@ -48,12 +49,19 @@ bool make_folders(const std::filesystem::path& folder);
 // links stay.
 std::filesystem::path link_target(std::filesystem::path path);
 // Locks "<file>.lock", trying until `wait` has passed; the lock is held until the returned
-// descriptor closes.
-UniqueFd lock_store(const std::filesystem::path& file, std::chrono::milliseconds wait, std::string& problem);
+// descriptor closes. `held_elsewhere` tells a failure because another process held the lock.
+UniqueFd lock_store(const std::filesystem::path& file, std::chrono::milliseconds wait, std::string& problem,
+                    bool& held_elsewhere);
 // Replaces the file with `content` unless it holds exactly that already; a damaged one is first
 // kept under a dated name.
 bool write_store(const std::filesystem::path& file, const StoreFile& fresh, bool damaged, const std::string& content,
                  std::string& problem);
+// Journals: changes kept beside the store while another process held its lock, for a later
+// save to merge. Each is written whole under a new name of its own, "<file>.journal-<time>-<id>",
+// without the lock; the names sort in the order they were written.
+bool write_journal(const std::filesystem::path& file, const std::string& content, std::string& problem);
+std::vector<std::filesystem::path> journals(const std::filesystem::path& file);
+
 // "<path>: <the system's reason>".
 std::string failure(const std::filesystem::path& path, int error);
 

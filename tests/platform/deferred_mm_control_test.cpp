@@ -1,8 +1,11 @@
 #include "platform/deferred_mm_control.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@
 #include "platform/test/test_mm_control.h"
 #include "platform/test/test_runtime.h"
 #include "platform/waiting.h"
+#include "support/temp_folder.h"
+#include "support/watchdog.h"
 
 namespace quarlyn {
 namespace {
@@ -86,6 +91,24 @@ TEST(AudioModule, AMissingModuleSaysOnceThatItRunsSilent) {
   const std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(printed.starts_with("quarlyn: no sound (")) << printed;
   EXPECT_TRUE(printed.ends_with("); running silent\n")) << printed;
+}
+
+// dlopen waits for ever on a FIFO and dies by SIGBUS on a module cut short.
+TEST(AudioModule, AFifoOrAModuleCutShortLeavesTheProgramSilent) {
+  const testing::TempFolder folder;
+  const std::filesystem::path fifo = folder.path() / "fifo";
+  const std::filesystem::path cut = folder.path() / "cut";
+  std::filesystem::create_directories(fifo);
+  std::filesystem::create_directories(cut);
+  ASSERT_EQ(mkfifo((fifo / kAudioModuleName).c_str(), 0600), 0);
+  std::string module(64 << 10, '\0');
+  std::ifstream(QUARLYN_AUDIO_MODULE_FILE, std::ios::binary).read(module.data(), std::streamsize(module.size()));
+  std::ofstream(cut / kAudioModuleName, std::ios::binary) << module;
+  TestRuntime runtime;
+  EXPECT_TRUE(testing::finishes_within(std::chrono::seconds(10), [&] {
+    EXPECT_EQ(load_audio_module(runtime, fifo, "Quarlyn Test"), nullptr);
+    EXPECT_EQ(load_audio_module(runtime, cut, "Quarlyn Test"), nullptr);
+  }));
 }
 
 }  // namespace

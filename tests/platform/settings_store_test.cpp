@@ -1,7 +1,9 @@
 #include "platform/settings_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -317,6 +319,27 @@ TEST_F(SettingsStoreTest, FailedSaveLeavesTheStoreUnchanged) {
   EXPECT_FALSE(below_a_file.save({{"a", "2"}}));
   EXPECT_EQ(below_a_file.problem(), file_.string() + ": " + std::strerror(ENOTDIR));
   EXPECT_EQ(read_bytes(file_), before);
+}
+
+// A process ending while another holds the lock keeps what it changed for the next load, which
+// merges it as that process's changes: keys it did not change keep what others wrote since.
+TEST_F(SettingsStoreTest, ChangesHeldUpByALockAtTheEndAreMergedByTheNextLoad) {
+  ASSERT_TRUE(SettingsStore(file_, kSection).save({{"frame_rate", "20"}, {"show_time", "1"}, {"score", "10"}}));
+  SettingsStore ending = loaded_store();
+  for (const char* key : {"frame_rate", "show_time"}) ending.read(key, "");
+  const int held = ::open((file_.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_FALSE(ending.save({{"frame_rate", "30"}, {"show_time", "1"}}, std::chrono::milliseconds(0)));
+  ending.queue([](SettingsStore::Keys& keys) { keys.write("score", keys.read("score", "") + "0"); });
+  EXPECT_TRUE(ending.keep_pending(std::chrono::milliseconds(0)));
+  ::close(held);
+  write_bytes(file_, "[Config]\nframe_rate=20\nshow_time=0\nscore=10\n");
+
+  expect_stored({{"frame_rate", "30"}, {"show_time", "0"}, {"score", "100"}});
+  EXPECT_EQ(read_bytes(file_), "[Config]\nframe_rate=30\nshow_time=0\nscore=100\n");
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("settings.ini.journal-")) << entry.path();
+  }
 }
 
 TEST(SettingsDefaultFileTest, UsesXdgConfigHomeOnlyWhenItIsAbsolute) {

@@ -181,6 +181,8 @@ void RealRuntime::run_until_closed() {
   while (Fl::first_window()) yield_until(clock_add(time_get_time(), 1000));
 }
 
+void RealRuntime::close_modeless_windows() { modeless_windows_.reset(); }
+
 void RealRuntime::message_box(const std::string& prompt, const std::string& title) {
   show_message_box(prompt, title, cursor_hidden());
 }
@@ -205,7 +207,7 @@ void RealRuntime::show_modeless(ModalForm& form) {
   modeless_windows_->show(form, cursor_hidden());
 }
 
-void RealRuntime::end_program() { std::exit(0); }
+void RealRuntime::end_program() { throw ProgramEnded{}; }
 
 bool RealRuntime::window_exists(const std::string& caption) {
   open_x_display();

@@ -29,6 +29,10 @@
 // - Multimedia controls play through the sound module (see audio_output.h), loaded at the first
 //   "Play" of any control; the runtime owns its one output, which closes with the runtime, so
 //   every control must be destroyed before the runtime.
+// - `end_program` throws `ProgramEnded` for the program's entry to catch; the runtime, destroyed
+//   after every window and control, then stops the sound's workers and closes its device.
+//   SIGTERM, SIGINT and SIGHUP end the program the same way, from inside a yield (see
+//   fltk/end_signals.h), until the runtime is destroyed.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +42,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fltk/end_signals.h"
 #include "platform/fltk/shell_open.h"
 #include "platform/random_source.h"
 #include "platform/runtime.h"
@@ -108,6 +113,9 @@ class RealRuntime : public Runtime {
 
   // Handles events for as long as one of the program's windows is shown.
   void run_until_closed();
+  // Takes down the windows of modeless forms, which look at their forms until they go: for the
+  // end of the program, before the forms are destroyed.
+  void close_modeless_windows();
 
   bool cursor_hidden() const { return cursor_count_ < 0; }
   bool screen_saver_running() const { return screen_saver_running_; }
@@ -124,6 +132,8 @@ class RealRuntime : public Runtime {
   std::string command_line_;
   std::string application_;
   SettingsStore& store_;
+  // Outlives the sound output, so that a signal cannot cut its release short.
+  EndSignals end_signals_{[this] { end_program(); }};
   DesktopOpener opener_;
   int cursor_count_ = 0;
   bool screen_saver_running_ = false;

@@ -27,8 +27,6 @@
 
 namespace quarlyn {
 
-struct ProgramEnded {};
-
 struct RecordedMessageBox {
   std::string prompt;
   std::string title;

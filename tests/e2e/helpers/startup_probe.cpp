@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
             flags.saver_running = false;
           },
   };
-  Main(runtime, *settings, flags, windows);
+  try {
+    Main(runtime, *settings, flags, windows);
+  } catch (const ProgramEnded&) {
+  }
   return 0;
 }
