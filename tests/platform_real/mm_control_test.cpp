@@ -446,6 +446,7 @@ TEST(TuneCache, ARenderCutShortByAFullDiskIsNotKept) {
   const std::string tune = arpeggio_midi();
   TuneCache cache(folder.path() / "tunes", device_tuning());
   render_and_wait(cache, tune);
+  cache.shutdown();  // no thread of ours is copied into the child
   const std::filesystem::path whole = cache.kept_entry(bytes_of(tune));
   ASSERT_FALSE(whole.empty());
   const auto size = static_cast<rlim_t>(std::filesystem::file_size(whole));
@@ -456,8 +457,10 @@ TEST(TuneCache, ARenderCutShortByAFullDiskIsNotKept) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{size - 1000, size - 1000};
     setrlimit(RLIMIT_FSIZE, &limit);
-    TuneCache limited(folder.path() / "tunes", device_tuning());
-    render_and_wait(limited, tune);
+    {
+      TuneCache limited(folder.path() / "tunes", device_tuning());
+      render_and_wait(limited, tune);
+    }
     _exit(0);
   }
   int status = 0;
