@@ -18,6 +18,7 @@ build() {  # build DIR TARGET [cmake options...]
 build build all -DCMAKE_BUILD_TYPE=Release  # what a packager builds: -O3 brings warnings of its own
 build build-asan all -DCMAKE_BUILD_TYPE=Debug -DQUARLYN_SANITIZE=ON
 CC=clang CXX=clang++ build build-fuzz fuzzers -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARLYN_FUZZ=ON
+build build-tsan quarlyn_real_tests -DCMAKE_BUILD_TYPE=Debug -DQUARLYN_SANITIZE_THREAD=ON; cmake --build build-tsan -j"$jobs" --target quarlyn_unit_tests
 
 # A private X server for the tests that need windows.
 display=90
@@ -54,5 +55,6 @@ tools/bench-saver.sh 10 || echo "the saver's benchmark could not run to its end"
 
 echo "== sanitized tests"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+tools/tsan-tests.sh build-tsan
 echo "== tests"
 ctest --test-dir build --output-on-failure -j"$jobs"
