@@ -128,14 +128,14 @@ void sync_folder(const fs::path& folder) {
   close(file);
 }
 
-// A render holds its temporary locked until it is renamed or removed.
-bool held_by_a_render(const fs::path& temporary) {
+// A render holds its temporary locked until it is renamed or removed, so one that is not held
+// was left by a render that never ended. True when it was removed.
+bool remove_unless_a_render_holds(const fs::path& temporary) {
   const int file = open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (file < 0) return true;
-  const bool held = flock(file, LOCK_EX | LOCK_NB) != 0;
-  if (!held) unlink(temporary.c_str());
+  if (file < 0) return false;
+  const bool removed = flock(file, LOCK_EX | LOCK_NB) == 0 && unlink(temporary.c_str()) == 0;
   close(file);
-  return held;
+  return removed;
 }
 
 }  // namespace
@@ -153,7 +153,8 @@ ov_callbacks CachedTune::memory_io() {
   io.seek_func = [](void* self, ogg_int64_t offset, int whence) -> int {
     auto& tune = *static_cast<CachedTune*>(self);
     const auto size = static_cast<ogg_int64_t>(tune.bytes_.size());
-    const ogg_int64_t base = whence == SEEK_CUR ? static_cast<ogg_int64_t>(tune.position_) : whence == SEEK_END ? size : 0;
+    const auto position = static_cast<ogg_int64_t>(tune.position_);
+    const ogg_int64_t base = whence == SEEK_CUR ? position : whence == SEEK_END ? size : 0;
     if (offset < -base || offset > size - base) return -1;
     tune.position_ = static_cast<std::size_t>(base + offset);
     return 0;
@@ -327,7 +328,7 @@ TuneCache::Rendered TuneCache::render_into(int file, const std::vector<char>& tu
     }
     if (!stopping_ && written && !synth.sounding() && rendered.frames > 0) rendered.end = Rendered::End::kWhole;
   }
-  // Closing writes the last pages; a failure there leaves the file short, which `keep` finds.
+  // Closing writes the last pages; a failure there leaves the file short, which `written_whole` finds.
   if (sf_close(sound) != 0 && rendered.end == Rendered::End::kWhole) rendered.end = Rendered::End::kFailed;
   return rendered;
 }
@@ -356,7 +357,7 @@ void TuneCache::remove_oldest_beyond_limit() const {
     if (!temporary && entry_frames(name) == 0) continue;
     struct stat status {};
     if (lstat(item.path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
-    if (temporary && !held_by_a_render(item.path())) continue;
+    if (temporary && remove_unless_a_render_holds(item.path())) continue;
     total += static_cast<uint64_t>(status.st_size);
     if (!temporary) entries.push_back({status.st_mtim, static_cast<uint64_t>(status.st_size), item.path()});
   }
