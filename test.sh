@@ -10,15 +10,17 @@ jobs=$(nproc)
 
 tools/install-packages.sh test
 
-build() {  # build DIR TARGET [cmake options...]
-  local dir=$1 target=$2
+build() {  # build DIR TARGETS [cmake options...]; TARGETS may name several, blank-separated
+  local dir=$1 targets=$2
   shift 2
   cmake -S . -B "$dir" "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs" --target "$target"
+  # shellcheck disable=SC2086
+  cmake --build "$dir" -j"$jobs" --target $targets
 }
 build build all -DCMAKE_BUILD_TYPE=Release  # what a packager builds: -O3 brings warnings of its own
 build build-asan all -DCMAKE_BUILD_TYPE=Debug -DQUARLYN_SANITIZE=ON
 CC=clang CXX=clang++ build build-fuzz fuzzers -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARLYN_FUZZ=ON
+build build-tsan "quarlyn_real_tests quarlyn_unit_tests" -DCMAKE_BUILD_TYPE=Debug -DQUARLYN_SANITIZE_THREAD=ON
 
 # A private X server for the tests that need windows.
 display=90
@@ -61,5 +63,6 @@ tools/bench-saver.sh 10 || echo "the saver's benchmark could not run to its end"
 
 echo "== sanitized tests"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+tools/tsan-tests.sh build-tsan
 echo "== tests"
 ctest --test-dir build --output-on-failure -j"$jobs"

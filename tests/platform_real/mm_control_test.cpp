@@ -1,8 +1,13 @@
 // The real multimedia control on SDL_mixer. SDL's "disk" audio driver writes the mixed output
 // (16-bit stereo at the device's rate) to a file in real time, which the tests read back.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -273,13 +279,29 @@ TEST_F(MMControlTest, MidiTunePlaysUntilItEndsThenStops) {
   EXPECT_GT(loud_span(output_after_closing(), 200).ms(), 1500);
 }
 
+std::vector<char> bytes_of(const std::string& text) { return std::vector<char>(text.begin(), text.end()); }
+
+MusicSynth::Tuning device_tuning() { return MusicSynth::Tuning::for_background(AudioDevice::kFormat.frequency); }
+
+void render_and_wait(TuneCache& cache, const std::string& tune) {
+  cache.render_later(bytes_of(tune));
+  while (cache.rendering()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+std::vector<std::string> names_in(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) names.push_back(item.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // The tune cache of the fixture's runtime.
 class TuneCacheTest : public MMControlTest {
  protected:
-  std::filesystem::path entry_of(const std::string& tune) {
-    const TuneCache cache(tune_cache_folder("Quarlyn Test"),
-                          MusicSynth::Tuning::for_background(AudioDevice::kFormat.frequency));
-    return cache.entry_path(std::vector<char>(tune.begin(), tune.end()));
+  const std::filesystem::path folder_of_cache_ = tune_cache_folder("Quarlyn Test");
+
+  std::filesystem::path kept_entry(const std::string& tune) {
+    return TuneCache(folder_of_cache_, device_tuning()).kept_entry(bytes_of(tune));
   }
 
   void play_to_the_end(const std::string& path) {
@@ -288,27 +310,31 @@ class TuneCacheTest : public MMControlTest {
     ASSERT_TRUE(yield_until_stopped(control, 15000));
   }
 
-  bool yield_until_exists(const std::filesystem::path& path, int32_t limit_ms) {
+  // The entry of `tune` once it is kept; "" when none is kept within `limit_ms`.
+  std::filesystem::path yield_until_kept(const std::string& tune, int32_t limit_ms) {
     const int32_t deadline = clock_add(now(), limit_ms);
-    while (!std::filesystem::exists(path)) {
-      if (clock_reached(now(), deadline)) return false;
+    while (kept_entry(tune).empty()) {
+      if (clock_reached(now(), deadline)) return {};
       runtime_->yield_until(clock_add(now(), 20));
     }
-    return true;
+    return kept_entry(tune);
   }
 };
 
-// A second of silence in the cache's format.
-void write_silent_entry(const std::filesystem::path& path) {
-  std::filesystem::create_directories(path.parent_path());
+// Silence in the cache's format, as long as the entry at `path` was.
+void overwrite_with_silence(const std::filesystem::path& path) {
   SF_INFO info{};
-  info.samplerate = AudioDevice::kFormat.frequency;
-  info.channels = 2;
-  info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-  SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &info);
+  SNDFILE* sound = sf_open(path.c_str(), SFM_READ, &info);
   ASSERT_NE(sound, nullptr);
-  const std::vector<int16_t> frames(static_cast<std::size_t>(info.samplerate) * 2, 0);
-  sf_writef_short(sound, frames.data(), info.samplerate);
+  sf_close(sound);
+  SF_INFO format{};
+  format.samplerate = info.samplerate;
+  format.channels = 2;
+  format.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  sound = sf_open(path.c_str(), SFM_WRITE, &format);
+  ASSERT_NE(sound, nullptr);
+  const std::vector<int16_t> frames(static_cast<std::size_t>(info.frames) * 2, 0);
+  sf_writef_short(sound, frames.data(), info.frames);
   sf_close(sound);
 }
 
@@ -316,49 +342,151 @@ TEST_F(TuneCacheTest, ATuneHeardOnceIsKeptAndThenPlayedFromTheCache) {
   const std::string tune = arpeggio_midi();
   const std::string path = write_file("tune.mid", tune);
   play_to_the_end(path);
-  ASSERT_TRUE(yield_until_exists(entry_of(tune), 10000));
+  const std::filesystem::path entry = yield_until_kept(tune, 10000);
+  ASSERT_FALSE(entry.empty());
 
-  // The kept entry is what plays next time: a second of silence instead of the tune.
-  write_silent_entry(entry_of(tune));
+  // The kept entry is what plays next time: silence instead of the tune.
+  overwrite_with_silence(entry);
   const std::size_t heard_once = output().size();
-  const int32_t started = now();
   play_to_the_end(path);
-  EXPECT_LT(clock_diff(now(), started), 1800);
   const std::vector<int16_t> all = output_after_closing();
   EXPECT_LT(loud_span(std::vector<int16_t>(all.begin() + static_cast<std::ptrdiff_t>(heard_once), all.end()), 200).first,
             0);
 }
 
+TEST_F(TuneCacheTest, AnEntryCutShortIsRemovedAndTheTunePlaysWhole) {
+  const std::string tune = arpeggio_midi();
+  const std::string path = write_file("tune.mid", tune);
+  play_to_the_end(path);
+  const std::filesystem::path entry = yield_until_kept(tune, 10000);
+  ASSERT_FALSE(entry.empty());
+  const std::uintmax_t cut = std::filesystem::file_size(entry) / 4;
+  std::filesystem::resize_file(entry, cut);
+
+  const int32_t started = now();
+  play_to_the_end(path);
+  EXPECT_GE(clock_diff(now(), started), 2000);
+  std::error_code missing;
+  EXPECT_NE(std::filesystem::file_size(entry, missing), cut);  // gone, or rendered again
+}
+
+// Its header pages cut off, which the decoder cannot read.
 TEST_F(TuneCacheTest, ADamagedEntryIsReplacedAndTheTunePlaysMeanwhile) {
   const std::string tune = arpeggio_midi();
-  std::filesystem::create_directories(entry_of(tune).parent_path());
-  std::ofstream(entry_of(tune), std::ios::binary) << "fLaC and then nothing that decodes";
+  const std::filesystem::path damaged =
+      TuneCache(folder_of_cache_, device_tuning()).entry_path(bytes_of(tune), 64000);
+  std::filesystem::create_directories(damaged.parent_path());
+  std::filesystem::permissions(damaged.parent_path(), std::filesystem::perms(0700));
+  {
+    SF_INFO format{};
+    format.samplerate = AudioDevice::kFormat.frequency;
+    format.channels = 2;
+    format.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    SNDFILE* sound = sf_open(damaged.c_str(), SFM_WRITE, &format);
+    ASSERT_NE(sound, nullptr);
+    const std::vector<int16_t> frames(128000, 0);
+    sf_writef_short(sound, frames.data(), 64000);
+    sf_close(sound);
+  }
+  std::filesystem::resize_file(damaged, 200);
   play_to_the_end(write_file("tune.mid", tune));
-  EXPECT_TRUE(yield_until_exists(entry_of(tune), 10000));
+  const std::filesystem::path entry = yield_until_kept(tune, 10000);
+  EXPECT_FALSE(std::filesystem::exists(damaged));
   EXPECT_GT(loud_span(output_after_closing(), 200).ms(), 1500);
   SF_INFO info{};
-  SNDFILE* sound = sf_open(entry_of(tune).c_str(), SFM_READ, &info);
+  SNDFILE* sound = sf_open(entry.c_str(), SFM_READ, &info);
   ASSERT_NE(sound, nullptr);
   EXPECT_GT(info.frames, 2 * info.samplerate);
   sf_close(sound);
 }
 
-TEST(TuneCache, TheEntriesUsedLongestAgoGoBeyondTheLimit) {
+TEST(TuneCache, OnlyItsOwnFilesCountAndGoBeyondTheLimit) {
   testing::TempFolder folder;
-  const auto write = [&](const std::string& name, int age_s) {
-    const std::filesystem::path path = folder.path() / name;
+  const TuneCache cache(folder.path(), device_tuning(), 2500);
+  const auto write = [&](const std::filesystem::path& path, int age_s) {
     std::ofstream(path) << std::string(1000, 'x');
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(age_s));
   };
-  for (const auto& [name, age] : {std::pair{"a.ogg", 40}, {"b.ogg", 10}, {"c.ogg", 30}, {"d.ogg", 20},
-                                  {"other.txt", 50}}) {
-    write(name, age);
+  const auto entry = [&](char tune, int age_s) {
+    const std::filesystem::path path = cache.entry_path(std::vector<char>{tune}, 64000);
+    write(path, age_s);
+    return path.filename().string();
+  };
+  const std::string a = entry('a', 40), b = entry('b', 10), c = entry('c', 30), d = entry('d', 20);
+  for (const auto& [name, age] : {std::pair{"my_song_1.ogg", 50}, {"other.txt", 50}, {"render-Stale1", 50},
+                                  {"render-Held01", 0}}) {
+    write(folder.path() / name, age);
   }
-  TuneCache(folder.path(), MusicSynth::Tuning::for_background(32000), 2500).remove_oldest_beyond_limit();
-  for (const auto& [name, kept] : {std::pair{"a.ogg", false}, {"c.ogg", false}, {"b.ogg", true},
-                                   {"d.ogg", true}, {"other.txt", true}}) {
-    EXPECT_EQ(std::filesystem::exists(folder.path() / name), kept) << name;
+  const int held = open((folder.path() / "render-Held01").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  cache.remove_oldest_beyond_limit();
+  close(held);
+  std::vector<std::string> kept{b, "my_song_1.ogg", "other.txt", "render-Held01"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names_in(folder.path()), kept);
+}
+
+TEST(TuneCache, AFolderThatLinksElsewhereIsNeverUsed) {
+  testing::TempFolder folder;
+  const std::filesystem::path elsewhere = folder.path() / "elsewhere";
+  std::filesystem::create_directory(elsewhere);
+  std::filesystem::create_directory_symlink(elsewhere, folder.path() / "tunes");
+  TuneCache cache(folder.path() / "tunes", device_tuning(), 1);
+  const std::string tune = arpeggio_midi();
+  std::ofstream(cache.entry_path(bytes_of(tune), 64000)) << "not an entry";
+  EXPECT_EQ(cache.open(bytes_of(tune)), nullptr);
+  render_and_wait(cache, tune);
+  cache.remove_oldest_beyond_limit();
+  EXPECT_EQ(names_in(elsewhere), std::vector<std::string>{cache.entry_path(bytes_of(tune), 64000).filename()});
+}
+
+// A file-size limit (with its signal ignored) fails the last writes, as a full disk does.
+TEST(TuneCache, ARenderCutShortByAFullDiskIsNotKept) {
+  testing::TempFolder folder;
+  const std::string tune = arpeggio_midi();
+  TuneCache cache(folder.path() / "tunes", device_tuning());
+  render_and_wait(cache, tune);
+  cache.shutdown();  // no thread of ours is copied into the child
+  const std::filesystem::path whole = cache.kept_entry(bytes_of(tune));
+  ASSERT_FALSE(whole.empty());
+  const auto size = static_cast<rlim_t>(std::filesystem::file_size(whole));
+  std::filesystem::remove(whole);
+
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{size - 1000, size - 1000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    {
+      TuneCache limited(folder.path() / "tunes", device_tuning());
+      render_and_wait(limited, tune);
+    }
+    _exit(0);
   }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(names_in(folder.path() / "tunes"), std::vector<std::string>{});
+}
+
+// Twenty-one minutes between a note and the end of its track.
+TEST(TuneCache, ATuneLongerThanAnEntryHoldsIsNeverRendered) {
+  testing::TempFolder folder;
+  TuneCache cache(folder.path() / "tunes", device_tuning());
+  const std::string long_rest("\xC9\xEA\x00", 3);  // 1209600 ticks: 21 minutes at 120 beats a minute
+  cache.render_later(bytes_of(midi_file({std::string("\x00\x90\x3C\x40", 4) + long_rest + "\x80\x3C\x40"})));
+  EXPECT_FALSE(cache.rendering());
+}
+
+TEST(MusicSynth, TwoFirstPreparesAtOnceMakeOneSynthesizer) {
+  MusicSynth synth(device_tuning());
+  std::thread other([&synth] { EXPECT_TRUE(synth.prepare(installed_soundfont())); });
+  EXPECT_TRUE(synth.prepare(installed_soundfont()));
+  other.join();
+  ASSERT_TRUE(synth.play(bytes_of(arpeggio_midi())));
+  std::vector<int16_t> frames(2048);
+  for (int i = 0; i < 200 && synth.playing(); ++i) synth.render(frames.data(), 1024);
+  EXPECT_FALSE(synth.playing());
 }
 
 TEST_F(MMControlTest, TheLastTuneStartedOwnsTheMusic) {
@@ -513,6 +641,56 @@ TEST_F(MMControlTest, NoSoundThreadRunsUntilASoundPlaysNorLongAfter) {
   const LoudSpan span = loud_span(samples, 500);
   EXPECT_NEAR(span.ms(), 200, 25);
   EXPECT_NEAR(peak(samples, span.first, span.last), 7000, 800);
+}
+
+TEST_F(MMControlTest, ADeviceThatFailedToReopenIsTriedAgainAtALaterSound) {
+  {
+    AudioDevice device(*runtime_, {}, 300);
+    const std::unique_ptr<MMControl> control = create_audio_control(*runtime_, device);
+    control->DeviceType = "WaveAudio";
+    control->FileName = write_file("sine.wav", stepped_sine_wave());
+    control->Command("Open");
+    play(*control, 0, 200);
+    ASSERT_TRUE(yield_until_stopped(*control, 3000));
+    for (int waited = 0; sound_threads() > 0 && waited < 5000; waited += 50) yield_for(50);
+    {
+      const ScopedEnv taken("SDL_AUDIODRIVER", "nosuchdriver");  // as if another program held the card
+      ::testing::internal::CaptureStderr();
+      for (int attempt = 0; attempt < 2; ++attempt) {
+        play(*control, 0, 200);
+        EXPECT_TRUE(yield_until_stopped(*control, 1000));
+        yield_for(1100);
+      }
+      const std::string printed = ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+    }
+    play(*control, 500, 700);
+    ASSERT_TRUE(yield_until_stopped(*control, 3000));
+    control->Command("Close");
+  }
+  const std::vector<int16_t> samples = output();  // the disk driver starts afresh at every opening
+  const LoudSpan span = loud_span(samples, 500);
+  EXPECT_NEAR(span.ms(), 200, 25);
+  EXPECT_NEAR(peak(samples, span.first, span.last), 7000, 800);
+}
+
+// Over a minute of a wave file, and 65 MiB: larger than any effect, as a wave tune may be.
+TEST_F(MMControlTest, ALargeWaveFilePlays) {
+  const std::string path = write_file("long.wav", "");
+  {
+    constexpr uint32_t kRate = 32000;
+    std::string data(std::size_t{65} << 20, '\0');
+    for (uint32_t i = 0; i < kRate; ++i) {
+      const auto sample = static_cast<int16_t>(std::lround(8000 * std::sin(2 * M_PI * 440 * i / kRate)));
+      std::memcpy(&data[i * 4], &sample, 2);
+      std::memcpy(&data[i * 4 + 2], &sample, 2);
+    }
+    std::ofstream(path, std::ios::binary) << wave_file(format_chunk(2, kRate), data);
+  }
+  MMControl& control = open_control("WaveAudio", path);
+  play(control, 0, 300);
+  ASSERT_TRUE(yield_until_stopped(control, 10000));
+  EXPECT_NEAR(loud_span(output_after_closing(), 500).ms(), 300, 25);
 }
 
 class MMControlWithoutDeviceTest : public MMControlTest {

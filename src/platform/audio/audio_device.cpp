@@ -20,6 +20,9 @@ constexpr int kChannels = AudioDevice::kFormat.frame_bytes / 2;  // 16-bit sampl
 constexpr int kBufferFrames = 1024;
 // How often the device looks whether anything still plays.
 constexpr int32_t kIdleCheckMs = 1000;
+// A device that failed to open (another program may hold the card) is tried again at a sound
+// asked for this long after, not sooner.
+constexpr int32_t kRetryAfterMs = 1000;
 
 // Without a sound card ALSA explains its failure in eight lines; the one line below says what
 // matters to a person.
@@ -27,7 +30,7 @@ void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
 // SDL_mixer opens SDL's audio and starts its sound thread; SDL's audio drivers may keep threads of
 // their own (device hot-plugging) until the audio subsystem quits, so a sleeping device quits it.
-bool open_output(std::mutex& mixer_lock, MusicSynth& music) {
+bool open_output(std::mutex& mixer_lock, MusicSynth& music, bool report_failure) {
   const std::lock_guard lock(mixer_lock);
   // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and a saver must end
   // when the desktop terminates it.
@@ -40,14 +43,14 @@ bool open_output(std::mutex& mixer_lock, MusicSynth& music) {
   }
   snd_lib_error_set_handler(nullptr);
   if (!opened) {
-    std::fprintf(stderr, "quarlyn: no sound device (%s); running silent\n", SDL_GetError());
+    if (report_failure) std::fprintf(stderr, "quarlyn: no sound device (%s); running silent\n", SDL_GetError());
     return false;
   }
   Mix_HookMusic(MusicSynth::render_hook, &music);
   return true;
 }
 
-bool close_output(std::mutex& mixer_lock, MusicSynth&) {
+bool close_output(std::mutex& mixer_lock, MusicSynth&, bool) {
   const std::lock_guard lock(mixer_lock);
   Mix_HookMusic(nullptr, nullptr);
   Mix_CloseAudio();
@@ -56,8 +59,8 @@ bool close_output(std::mutex& mixer_lock, MusicSynth&) {
 }
 
 // SDL keeps error texts per thread and frees them by itself only for threads it started.
-bool on_worker(bool (*step)(std::mutex&, MusicSynth&), std::mutex* mixer_lock, MusicSynth* music) {
-  const bool done = step(*mixer_lock, *music);
+bool on_worker(AudioDevice::Step step, std::mutex* mixer_lock, MusicSynth* music, bool report_failure) {
+  const bool done = step(*mixer_lock, *music, report_failure);
   SDL_TLSCleanup();
   return done;
 }
@@ -73,11 +76,16 @@ AudioDevice::AudioDevice(Runtime& runtime, std::filesystem::path tune_cache, int
   idle_timer_.on_timer = [this] { check_idle(); };
 }
 
-AudioDevice::~AudioDevice() {
+AudioDevice::~AudioDevice() { shutdown(); }
+
+void AudioDevice::shutdown() {
+  tune_cache_.shutdown();
   if (transition_.valid()) transition_.wait();
   settle();
-  if (state_ == State::kOpen) close_output(mixer_lock_, music_);
+  idle_timer_.set_enabled(false);
+  if (state_ == State::kOpen) close_output(mixer_lock_, music_, false);
   if (state_ == State::kOpen || state_ == State::kAsleep) Mix_Quit();
+  state_ = State::kShutDown;
 }
 
 AudioDevice::Readiness AudioDevice::wake() {
@@ -87,7 +95,7 @@ AudioDevice::Readiness AudioDevice::wake() {
     case State::kUnopened:
       // The first opening answers at once, so that without a device every control reports
       // stopped from its first "Play".
-      opened(open_output(mixer_lock_, music_));
+      opened(open_output(mixer_lock_, music_, !failure_reported_));
       return awake() ? Readiness::kReady : Readiness::kUnavailable;
     case State::kAsleep:
       start_transition(State::kWaking, open_output);
@@ -95,6 +103,10 @@ AudioDevice::Readiness AudioDevice::wake() {
     case State::kOpen:
       return Readiness::kReady;
     case State::kFailed:
+      if (clock_diff(last_active_, failed_at_) < kRetryAfterMs) return Readiness::kUnavailable;
+      start_transition(State::kWaking, open_output);
+      return Readiness::kWaking;
+    case State::kShutDown:
       return Readiness::kUnavailable;
     case State::kWaking:
     case State::kFallingAsleep:
@@ -107,7 +119,8 @@ void AudioDevice::start_transition(State state, Step step) {
   state_ = state;
   // With both policies the library falls back to running the step at the first wait when no
   // thread can be started, rather than throwing.
-  transition_ = std::async(std::launch::async | std::launch::deferred, on_worker, step, &mixer_lock_, &music_);
+  transition_ = std::async(std::launch::async | std::launch::deferred, on_worker, step, &mixer_lock_, &music_,
+                           !failure_reported_);
   idle_timer_.set_enabled(true);
 }
 
@@ -120,6 +133,10 @@ void AudioDevice::settle() {
 
 void AudioDevice::opened(bool success) {
   state_ = success ? State::kOpen : State::kFailed;
+  if (!success) {
+    failed_at_ = runtime_.time_get_time();
+    failure_reported_ = true;
+  }
   idle_timer_.set_enabled(success);
   const int channels = static_cast<int>(channel_used_.size());
   if (success && channels > Mix_AllocateChannels(-1)) Mix_AllocateChannels(channels);
@@ -135,7 +152,7 @@ void AudioDevice::check_idle() {
 }
 
 int AudioDevice::acquire_channel() {
-  if (state_ == State::kFailed) return -1;
+  if (state_ == State::kShutDown) return -1;
   const auto unused = std::find(channel_used_.begin(), channel_used_.end(), false);
   const int channel = static_cast<int>(unused - channel_used_.begin());
   if (unused == channel_used_.end()) channel_used_.push_back(true);

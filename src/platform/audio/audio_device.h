@@ -4,9 +4,10 @@
 // - Nothing touches SDL until the first `wake()`, which opens SDL_mixer at once, at 32000 Hz
 //   16-bit stereo whatever the hardware prefers (SDL converts), so that decoded waves stay
 //   valid from one opening to the next, and lets the device's `MusicSynth` render the mixer's
-//   music stream. If that fails (no sound card, an unknown SDL_AUDIODRIVER), one line on
-//   stderr says so and the device stays closed for good: `wake()` keeps answering
-//   `kUnavailable` and every control stays silent.
+//   music stream. If that fails (no sound card, an unknown SDL_AUDIODRIVER, a card another
+//   program holds), one line on stderr says so, the first time only, and `wake()` answers
+//   `kUnavailable`, so every control stays silent, until a sound asked for a second or more
+//   after the failure tries again: on a worker, as from sleep.
 // - Once nothing has played for `sleep_after_ms`, the device closes on a worker thread, so
 //   that no sound thread runs while all is quiet; the next `wake()` opens it again on a worker
 //   and answers `kWaking` until it is open. Opening and closing hold `mixer_lock`.
@@ -19,7 +20,9 @@
 //   and played from there afterwards.
 // - `mixer_lock` serialises decoding every sound, freeing decoded sounds and opening and
 //   closing the device, which happen on worker threads.
-// - Destroying the device closes SDL's audio; every control must have been destroyed before.
+// - `shutdown` (and destruction) stops the tune cache's render and the opening or closing under
+//   way, waits for them and closes SDL's audio; nothing plays after it, and calling it again
+//   does nothing. Every control must have been destroyed before.
 // Only files of platform/audio see SDL; `create_audio_control` makes controls for the runtime.
 #pragma once
 
@@ -58,6 +61,7 @@ class AudioDevice {
 
   // Asked before anything plays: opens the device when it is closed, and counts as activity.
   Readiness wake();
+  void shutdown();
   bool awake() const { return state_ == State::kOpen; }
 
   // A channel no other control uses, or -1 when there is no device.
@@ -73,14 +77,16 @@ class AudioDevice {
 
   std::mutex& mixer_lock() { return mixer_lock_; }
 
+  // An opening or closing of the output, run on a worker.
+  using Step = bool (*)(std::mutex& mixer_lock, MusicSynth& music, bool report_failure);
+
  private:
-  enum class State { kUnopened, kAsleep, kWaking, kOpen, kFallingAsleep, kFailed };
+  enum class State { kUnopened, kAsleep, kWaking, kOpen, kFallingAsleep, kFailed, kShutDown };
 
   // Takes the result of an opening or closing that has finished.
   void settle();
   void opened(bool success);
   void check_idle();
-  using Step = bool (*)(std::mutex& mixer_lock, MusicSynth& music);
   void start_transition(State state, Step step);
 
   Runtime& runtime_;
@@ -89,6 +95,8 @@ class AudioDevice {
   std::future<bool> transition_;
   Timer idle_timer_;
   int32_t last_active_ = 0;
+  int32_t failed_at_ = 0;
+  bool failure_reported_ = false;
   std::vector<bool> channel_used_;
   const void* music_owner_ = nullptr;
   std::mutex mixer_lock_;

@@ -46,6 +46,8 @@ MusicSynth::~MusicSynth() {
 }
 
 bool MusicSynth::prepare(const std::string& soundfont) {
+  // Decodes on two threads may both come first; the second waits for the first's synthesizer.
+  const std::lock_guard making(making_lock_);
   {
     const std::lock_guard lock(lock_);
     if (synth_ != nullptr) return true;

@@ -1,8 +1,9 @@
 // The synthesizer that plays MIDI tunes as the mixer's music stream.
 //
 // Contract:
-// - The synthesizer is made at the first `prepare()`, which loads the soundfont; that takes a
-//   moment, so it runs on a worker. Without a soundfont `prepare()` fails and tunes stay silent.
+// - The synthesizer is made once, at the first `prepare()`, which loads the soundfont; that takes a
+//   moment, so it runs on a worker, and a `prepare()` on another thread meanwhile waits for it.
+//   Without a soundfont `prepare()` fails and tunes stay silent.
 // - Set for background music: a modest polyphony, no reverb or chorus, rendering straight at the
 //   mixer's rate, and only the samples of the instruments in use read from the soundfont (see
 //   music_synth.cpp for what each saves).
@@ -68,6 +69,9 @@ class MusicSynth {
   void render_cached(int16_t* frames, int frame_count);
 
   Tuning tuning_;
+  // Held while the synthesizer is made, apart from `lock_`, so that the sound thread never waits
+  // for a soundfont to load.
+  std::mutex making_lock_;
   mutable std::mutex lock_;  // guards synth_ (once made) and player_
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;

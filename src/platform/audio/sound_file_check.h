@@ -12,6 +12,8 @@
 //   with it: no 100 ms of playing time starts more than `kMaxNotesPer100Ms` notes, and the tune
 //   holds at most `kMaxMidiEvents` events (the synthesizer reads the whole tune on the audio
 //   thread when it starts). Unreadable events are refused.
+// - `midi_playing_seconds` tells how long a MIDI file that `midi_density_bearable` accepts plays,
+//   to the end of its last track; nothing for any other.
 // - None reads outside the bytes given, whatever they are.
 // Header-only, so that the fuzz target, which links no audio library, can test it.
 #pragma once
@@ -19,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <queue>
 #include <string_view>
 #include <utility>
@@ -28,8 +31,11 @@ namespace quarlyn {
 
 enum class SoundKind { kNone, kMidi, kWave };
 
-// Larger files are refused before they are read: no tune or effect comes near this.
-inline constexpr std::size_t kMaxSoundFileBytes = std::size_t{64} << 20;
+// Larger files are refused before they are read. No MIDI tune comes near its bound; a wave
+// file's is 25 minutes at CD quality, which the device holds converted in 190 MiB.
+inline constexpr std::size_t kMaxMidiFileBytes = std::size_t{64} << 20;
+inline constexpr std::size_t kMaxWaveFileBytes = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxSoundFileBytes = kMaxWaveFileBytes;
 inline constexpr std::size_t kSoundSignatureBytes = 12;
 // Measured: 500 notes started in each 100 ms keep the synthesizer's share of an audio period
 // near 14 ms, and 500,000 events take it about 40 ms to read. Real tunes stay far below both.
@@ -237,7 +243,38 @@ inline std::vector<MidiTrackCursor> midi_tracks(std::string_view bytes) {
   return tracks;
 }
 
+// Plays the tracks through together in time order, the tempo set by any of them, handing each
+// event and its time to `on_event`; false when that refuses one, or an event is unreadable, or
+// there are more than `kMaxMidiEvents`.
+template <typename OnEvent>
+bool for_each_midi_event(std::string_view bytes, OnEvent&& on_event) {
+  std::vector<MidiTrackCursor> tracks = midi_tracks(bytes);
+  using Next = std::pair<uint64_t, std::size_t>;  // tick, track
+  std::priority_queue<Next, std::vector<Next>, std::greater<>> due;
+  for (std::size_t i = 0; i < tracks.size(); ++i) {
+    if (tracks[i].advance()) due.emplace(tracks[i].tick(), i);
+  }
+  MidiClock clock(big_endian(bytes, 12, 2));
+  std::size_t events = 0;
+  while (!due.empty()) {
+    const std::size_t index = due.top().second;
+    MidiTrackCursor& track = tracks[index];
+    due.pop();
+    const MidiTrackCursor::Event event = track.read();
+    if (event == MidiTrackCursor::Event::kUnreadable || ++events > kMaxMidiEvents) return false;
+    if (!on_event(event, clock.time_at(track.tick()))) return false;
+    if (event == MidiTrackCursor::Event::kEnd) continue;
+    if (event == MidiTrackCursor::Event::kTempo) clock.set_tempo(track.tempo());
+    if (track.advance()) due.emplace(track.tick(), index);
+  }
+  return true;
+}
+
 }  // namespace sound_check_detail
+
+inline std::size_t max_sound_file_bytes(SoundKind kind) {
+  return kind == SoundKind::kMidi ? kMaxMidiFileBytes : kMaxWaveFileBytes;
+}
 
 inline SoundKind sound_kind_of(std::string_view head) {
   if (head.size() >= 4 && head.substr(0, 4) == "MThd") return SoundKind::kMidi;
@@ -257,34 +294,24 @@ inline bool sound_bytes_well_formed(std::string_view bytes, SoundKind kind) {
   return false;
 }
 
-// Plays the tracks through together in time order, the tempo set by any of them.
 inline bool midi_density_bearable(std::string_view bytes) {
-  using namespace sound_check_detail;
-  if (!midi_well_formed(bytes)) return false;
-  std::vector<MidiTrackCursor> tracks = midi_tracks(bytes);
-  using Next = std::pair<uint64_t, std::size_t>;  // tick, track
-  std::priority_queue<Next, std::vector<Next>, std::greater<>> due;
-  for (std::size_t i = 0; i < tracks.size(); ++i) {
-    if (tracks[i].advance()) due.emplace(tracks[i].tick(), i);
-  }
-  MidiClock clock(big_endian(bytes, 12, 2));
-  NoteWindow window;
-  std::size_t events = 0;
-  while (!due.empty()) {
-    const std::size_t index = due.top().second;
-    MidiTrackCursor& track = tracks[index];
-    due.pop();
-    const MidiTrackCursor::Event event = track.read();
-    if (event == MidiTrackCursor::Event::kUnreadable || ++events > kMaxMidiEvents) return false;
-    if (event == MidiTrackCursor::Event::kEnd) continue;
-    if (event == MidiTrackCursor::Event::kNote && !window.add(clock.time_at(track.tick()))) return false;
-    if (event == MidiTrackCursor::Event::kTempo) {
-      clock.time_at(track.tick());
-      clock.set_tempo(track.tempo());
-    }
-    if (track.advance()) due.emplace(track.tick(), index);
-  }
-  return true;
+  using sound_check_detail::MidiTrackCursor;
+  if (!sound_check_detail::midi_well_formed(bytes)) return false;
+  sound_check_detail::NoteWindow window;
+  return sound_check_detail::for_each_midi_event(bytes, [&window](MidiTrackCursor::Event event, double time_us) {
+    return event != MidiTrackCursor::Event::kNote || window.add(time_us);
+  });
+}
+
+inline std::optional<double> midi_playing_seconds(std::string_view bytes) {
+  if (!sound_check_detail::midi_well_formed(bytes)) return std::nullopt;
+  double last_us = 0;
+  const bool read = sound_check_detail::for_each_midi_event(bytes, [&last_us](auto, double time_us) {
+    last_us = time_us;
+    return true;
+  });
+  if (!read) return std::nullopt;
+  return last_us / 1e6;
 }
 
 }  // namespace quarlyn

@@ -1,6 +1,7 @@
 #include "platform/audio/sound_loader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -10,12 +11,18 @@ namespace quarlyn {
 namespace {
 
 // A pipe or device put in the playlist (or swapped in after a probe) can never hang a read.
-std::optional<std::vector<char>> read_regular_file(const std::string& path, std::size_t wanted) {
-  CheckedFile file = CheckedFile::open(path, kMaxSoundFileBytes);
+std::optional<std::vector<char>> read_regular_file(const std::string& path, std::size_t max_bytes,
+                                                   std::size_t wanted) {
+  CheckedFile file = CheckedFile::open(path, max_bytes);
   if (!file) return std::nullopt;
   std::vector<char> bytes(std::min(static_cast<std::size_t>(file.size()), wanted));
   if (!file.read_exactly(bytes.data(), bytes.size())) return std::nullopt;
   return bytes;
+}
+
+// The one refusal a person could not tell from a broken file, so it is said.
+void report_too_large(const std::string& path, std::size_t max_bytes) {
+  std::fprintf(stderr, "quarlyn: %s is not played: it is larger than %zu MiB\n", path.c_str(), max_bytes >> 20);
 }
 
 // A converted wave keeps the converter's working buffer, which for a change of rate is several
@@ -33,13 +40,20 @@ void ChunkDeleter::operator()(Mix_Chunk* chunk) const {
 }
 
 SoundKind probe_sound_file(const std::string& path) {
-  const std::optional<std::vector<char>> head = read_regular_file(path, kSoundSignatureBytes);
+  CheckedFile file = CheckedFile::open(path, kMaxSoundFileBytes);
+  if (file.status() == CheckedFile::Status::kTooLarge) report_too_large(path, kMaxSoundFileBytes);
+  std::optional<std::string> head;
+  if (file) head = file.read_prefix(kSoundSignatureBytes);
   if (!head || head->size() < kSoundSignatureBytes) return SoundKind::kNone;
-  return sound_kind_of(std::string_view(head->data(), head->size()));
+  const SoundKind kind = sound_kind_of(*head);
+  if (file.size() <= max_sound_file_bytes(kind)) return kind;
+  report_too_large(path, max_sound_file_bytes(kind));
+  return SoundKind::kNone;
 }
 
 std::optional<std::vector<char>> read_sound(const std::string& path, SoundKind kind) {
-  std::optional<std::vector<char>> bytes = read_regular_file(path, kMaxSoundFileBytes);
+  const std::size_t max_bytes = max_sound_file_bytes(kind);
+  std::optional<std::vector<char>> bytes = read_regular_file(path, max_bytes, max_bytes);
   if (!bytes) return std::nullopt;
   const std::string_view text(bytes->data(), bytes->size());
   if (!sound_bytes_well_formed(text, kind)) return std::nullopt;

@@ -2,8 +2,9 @@
 //
 // Contract:
 // - `probe_sound_file` judges a file from what is cheap to see, without blocking: a regular
-//   file (never a pipe or a device) within `kMaxSoundFileBytes`, and the kind its signature
-//   announces. Anything else is `SoundKind::kNone`.
+//   file (never a pipe or a device) within the bound of the kind its signature announces
+//   (`max_sound_file_bytes`), and that kind. Anything else is `SoundKind::kNone`; a file too
+//   large to play says so in one line on stderr.
 // - `read_sound` reads the whole file the same way and checks its layout and, for a tune, that
 //   the synthesizer can keep up with it (sound_file_check.h); it needs no audio device. Any
 //   failure gives no bytes.
