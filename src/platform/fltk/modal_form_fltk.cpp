@@ -60,6 +60,25 @@ bool focus_when_shown(FormWindow& window, EarlierKeys& earlier_keys) {
   return true;
 }
 
+// The form's hooks into FLTK's loop, taken out however the loop is left: the program's end
+// unwinds through here, and the hooks point into this frame.
+class LoopHooks {
+ public:
+  LoopHooks(WaitTurn& turn, EarlierKeys& earlier_keys) : turn_(turn) {
+    Fl::add_check(take_turn, &turn_);
+    Fl::add_system_handler(drop_earlier_keys, &earlier_keys);
+  }
+  ~LoopHooks() {
+    Fl::remove_system_handler(drop_earlier_keys);
+    Fl::remove_check(take_turn, &turn_);
+  }
+  LoopHooks(const LoopHooks&) = delete;
+  LoopHooks& operator=(const LoopHooks&) = delete;
+
+ private:
+  WaitTurn& turn_;
+};
+
 // Without a window manager nobody hands the window the focus, so it takes it itself once the
 // server has it on screen; the form is activated then. The key filter goes by function, so of
 // nested forms the inner one's is removed first, as it should.
@@ -67,8 +86,7 @@ void run_until_unloaded(FormWindow& window, ModalForm& form, const std::function
   bool activated = false;
   EarlierKeys earlier_keys;
   WaitTurn turn{window, before_drawing};
-  Fl::add_check(take_turn, &turn);
-  Fl::add_system_handler(drop_earlier_keys, &earlier_keys);
+  const LoopHooks hooks(turn, earlier_keys);
   while (form.loaded()) {
     if (!activated && focus_when_shown(window, earlier_keys)) {
       activated = true;
@@ -78,8 +96,6 @@ void run_until_unloaded(FormWindow& window, ModalForm& form, const std::function
     // Not Fl::wait(): that returns at once, running no timers, while no window is shown.
     Fl::wait(kForever);
   }
-  Fl::remove_system_handler(drop_earlier_keys);
-  Fl::remove_check(take_turn, &turn);
 }
 
 Window focused_window() {
