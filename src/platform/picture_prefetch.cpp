@@ -1,6 +1,9 @@
 #include "platform/picture_prefetch.h"
 
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -35,9 +38,10 @@ void PicturePrefetch::want(const std::vector<std::string>& paths) {
   bool queued = false;
   {
     std::lock_guard lock(mutex_);
-    std::erase_if(entries_, [&](const std::unique_ptr<Entry>& entry) {
+    const size_t dropped = std::erase_if(entries_, [&](const std::unique_ptr<Entry>& entry) {
       return std::find(paths.begin(), paths.end(), entry->path) == paths.end();
     });
+    trim_due_ = trim_due_ || dropped > 0;
     for (const std::string& path : paths) {
       if (find(path) != nullptr) continue;
       auto entry = std::make_unique<Entry>();
@@ -47,7 +51,7 @@ void PicturePrefetch::want(const std::vector<std::string>& paths) {
     }
     if (queued && !worker_.joinable()) worker_ = std::thread([this] { run_worker(); });
   }
-  if (queued) changed_.notify_all();
+  changed_.notify_all();
 }
 
 std::optional<Surface> PicturePrefetch::take(const std::string& path) {
@@ -74,15 +78,27 @@ std::optional<Surface> PicturePrefetch::take(const std::string& path) {
   return picture;
 }
 
+// The worker yields the processor to the frame loop; pictures are wanted long before they show.
+// Memory of dropped pictures goes back to the system once nothing is queued: a thread's freed
+// blocks would otherwise stay with the process.
 void PicturePrefetch::run_worker() {
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
   std::unique_lock lock(mutex_);
   while (true) {
-    changed_.wait(lock, [&] {
-      return stopping_ || std::any_of(entries_.begin(), entries_.end(),
-                                      [](const std::unique_ptr<Entry>& entry) { return entry->state == State::kQueued; });
-    });
+    const auto queued = [&] {
+      return std::any_of(entries_.begin(), entries_.end(),
+                         [](const std::unique_ptr<Entry>& entry) { return entry->state == State::kQueued; });
+    };
+    changed_.wait(lock, [&] { return stopping_ || trim_due_ || queued(); });
     if (stopping_) return;
-    decode_next(lock);
+    if (queued()) {
+      decode_next(lock);
+    } else {
+      trim_due_ = false;
+      lock.unlock();
+      malloc_trim(0);
+      lock.lock();
+    }
   }
 }
 

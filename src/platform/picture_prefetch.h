@@ -8,8 +8,8 @@
 //   is still the one it was decoded from (same device, inode, size and modification time), waiting
 //   for its decode when that is running; otherwise it decodes on the caller's thread. A picture
 //   that would not decode gives nullopt, as the decoder does.
-// - The worker starts at the first picture queued. The destructor stops it and joins it, after the
-//   decode it may be running.
+// - The worker starts at the first picture queued and runs at the lowest priority. The destructor
+//   stops it and joins it, after the decode it may be running.
 #pragma once
 
 #include <condition_variable>
@@ -64,6 +64,7 @@ class PicturePrefetch {
   std::condition_variable changed_;
   std::vector<std::unique_ptr<Entry>> entries_;
   bool stopping_ = false;
+  bool trim_due_ = false;  // pictures were dropped since memory was last given back
   std::thread worker_;
 };
 
