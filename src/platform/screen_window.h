@@ -5,10 +5,11 @@
 // - `show` maps the window over the whole screen. Its first activation reaches the handler
 //   from inside a later yield, never from inside `show`, so a handler that runs for a long time
 //   (the saver's frame loop) runs nested in the event handling.
-// - The shown surface is presented from its pixels: at every yield, the areas of the surface
-//   that changed since the last yield (its change tracking, which `show_surface` switches on)
-//   are drawn, centred in the window; the rest of the window is black. An expose repaints from
-//   the pixels at once and also reports `Form_Paint`.
+// - The shown surface is presented from its pixels: at every wait (`yield_until`), the areas of
+//   the surface that changed since the last wait (its change tracking, which `show_surface`
+//   switches on) are drawn, centred in the window; the rest of the window is black. A bare
+//   `yield` draws none of them. An expose repaints from the pixels at once and also reports
+//   `Form_Paint`.
 // - Key presses arrive as Windows virtual-key codes (`Form_KeyDown`) and, for keys that type a
 //   character, as that character (`ascreen_KeyPress`). Pointer motion arrives as `Form_MouseMove`.
 // - `close` hides the window and releases the keyboard; no event reaches the handler after it.

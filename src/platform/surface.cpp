@@ -168,12 +168,38 @@ void blit_row(Pixel* to, const Pixel* from, int count, bool backwards, uint32_t 
   }
 }
 
+// A copy onto a surface that is shown writes and records only the bands of rows it changes, so
+// a whole screen put back over itself costs no presenting and a moved sprite sends only its rows.
+void copy_changed_rows(Surface& destination, const Surface& source, const BlitArea& area) {
+  const size_t bytes = sizeof(Pixel) * static_cast<size_t>(area.w);
+  int band_top = -1;
+  for (int r = 0; r <= area.h; ++r) {
+    bool differs = false;
+    if (r < area.h) {
+      Pixel* to = destination.row(area.y + r) + area.x;
+      const Pixel* from = source.row(area.sy + r) + area.sx;
+      differs = std::memcmp(to, from, bytes) != 0;
+      if (differs) std::memcpy(to, from, bytes);
+    }
+    if (differs && band_top < 0) band_top = r;
+    if (!differs && band_top >= 0) {
+      destination.note_change({area.x, area.y + band_top, area.w, r - band_top});
+      band_top = -1;
+    }
+  }
+}
+
 }  // namespace
 
 void bitblt(Surface& destination, int x, int y, int w, int h, const Surface& source, int sx, int sy,
             uint32_t operation) {
   BlitArea area{x, y, sx, sy, w, h};
   if (!clip_blit(destination, source, area)) return;
+  const bool copy = operation != SRCAND && operation != SRCPAINT;
+  if (copy && destination.tracks_changes() && &destination != &source) {
+    copy_changed_rows(destination, source, area);
+    return;
+  }
   // Within one surface, rows moving down are copied bottom first so no source row is overwritten
   // before it is read.
   const bool same = &destination == &source;

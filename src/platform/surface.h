@@ -43,9 +43,11 @@ class Surface {
   void fill(const Rect& area, Pixel value);
 
   // Remembering changed areas, for a surface that is shown on screen: every write through
-  // `fill`, `bitblt` and `paint_picture` adds its clipped rectangle. Replacing the whole
+  // `fill`, `bitblt` and `paint_picture` adds its clipped rectangle; a plain copy between two
+  // surfaces adds only the bands of rows whose pixels it changed. Replacing the whole
   // surface (assignment) counts as a change of all of it.
   void track_changes(bool on);
+  bool tracks_changes() const { return tracking_; }
   std::vector<Rect> take_changes();
   // The same into `taken` (its old content dropped); the two lists trade their memory, so a
   // caller that keeps `taken` takes the changes frame after frame without allocating.

@@ -35,8 +35,7 @@ int16_t speed_for_level(const Saver& saver, int32_t level) {
 
 void set_starting_level(Saver& saver) {
   Game& game = saver.game;
-  const int16_t configured = saver.settings.game_starting_level;
-  game.game_level = configured < 1 || configured > 10 ? 1 : configured;
+  game.game_level = configured_starting_level(saver.settings);
   if (saver.flags.robot_playing == 1) {
     saver.runtime.randomize();
     game.game_level = random_int(saver.runtime, 10);
@@ -235,12 +234,19 @@ void stakko_newgame(Saver& saver) {
   if (init_the_game(saver)) saver.game.game_state = kPieceFalling;
 }
 
+int32_t configured_starting_level(const Settings& settings) {
+  const int16_t configured = settings.game_starting_level;
+  return configured < 1 || configured > 10 ? 1 : configured;
+}
+
+// The robot's next game follows unless this one was started from the configuration window.
 void stakko_dogameover(Saver& saver) {
   Game& game = saver.game;
   for (int slot = 1; slot <= 16; ++slot) game.sprite_active[slot] = 0;
   game.fill_row = 23;
   game.filling = 1;
   game.game_state = kGameOverFill;
+  if (saver.flags.started_from_config == 0) prefetch_next_game_backgrounds(saver, true);
 }
 
 void stakko_difficulty(Saver& saver) {

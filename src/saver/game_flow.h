@@ -10,6 +10,8 @@ namespace quarlyn {
 // piece shape allows no game: then it tells the user, asks the saver to end and returns false,
 // with no game running.
 bool init_the_game(Saver& saver);
+// The level a person's game starts at: the configured one, 1 when that is not 1 to 10.
+int32_t configured_starting_level(const Settings& settings);
 // One step of the game, once per frame.
 void move_sprites(Saver& saver);
 // A person takes the game over: a fresh game of theirs starts.

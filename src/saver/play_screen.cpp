@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/picture_files.h"
 #include "platform/waiting.h"
@@ -47,6 +48,18 @@ void copy_area(Surface& to, const Surface& from, const Rect& area) {
   bitblt(to, area.left, area.top, area.width, area.height, from, area.left, area.top, SRCCOPY);
 }
 
+int32_t following_picture(int32_t index) { return index >= 10 ? 1 : index + 1; }
+
+// While a game runs, the next change is its next level's; a person who takes the robot's game
+// over starts at the configured level.
+void prefetch_next_backgrounds(Saver& saver) {
+  const auto& files = saver.settings.graphics_files;
+  std::vector<std::string> wanted{files[following_picture(saver.game.picture_index)]};
+  if (saver.flags.robot_playing == 1 && saver.flags.started_from_config == 0)
+    wanted.push_back(files[configured_starting_level(saver.settings)]);
+  saver.backgrounds.want(wanted);
+}
+
 }  // namespace
 
 void stakko_initgraphics(Saver& saver) {
@@ -60,16 +73,26 @@ void stakko_initgraphics(Saver& saver) {
   }
 }
 
+// Decoded at the size it is drawn at: people's photos are many times the screen.
+std::optional<Surface> load_background(const std::string& path) {
+  return load_picture(path, [](int, int) { return Rect{0, 0, kPlayWidth, kPlayHeight}; });
+}
+
+void prefetch_next_game_backgrounds(Saver& saver, bool robot_game) {
+  const auto& files = saver.settings.graphics_files;
+  if (robot_game) {
+    saver.backgrounds.want({files.begin() + 1, files.begin() + 11});
+  } else {
+    saver.backgrounds.want({files[configured_starting_level(saver.settings)]});
+  }
+}
+
 void stakko_changepicture(Saver& saver) {
   int32_t& index = saver.game.picture_index;
-  index += 1;
-  if (index > 10) index = 1;
-  // Decoded at the size it is drawn at: people's photos are many times the screen.
-  if (std::optional<Surface> picture = load_picture(saver.settings.graphics_files[index], [](int, int) {
-        return Rect{0, 0, kPlayWidth, kPlayHeight};
-      })) {
+  index = following_picture(index);
+  if (std::optional<Surface> picture = saver.backgrounds.take(saver.settings.graphics_files[index]))
     saver.screen.picture_background.assign(*picture);
-  }
+  prefetch_next_backgrounds(saver);
 }
 
 void init_game_screen(Saver& saver) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/mm_control.h"
+#include "platform/picture_prefetch.h"
 #include "platform/runtime.h"
 #include "platform/screen_window.h"
 #include "saver/game.h"
@@ -39,6 +40,7 @@ struct Saver {
   std::unique_ptr<MMControl> MMControl2;  // the sound effects in audio.wav
   std::unique_ptr<MMControl> MMControl3;  // wave tunes of the playlist
   ScreenWindow* screen_window = nullptr;  // where the clock's text box is, when there is one
+  PicturePrefetch backgrounds{load_background};  // the backgrounds the next changes may show
 };
 
 }  // namespace quarlyn

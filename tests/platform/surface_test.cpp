@@ -234,6 +234,19 @@ TEST(SurfaceChangesTest, RecordsTheClippedAreaOfEveryWrite) {
   EXPECT_TRUE(screen.take_changes().empty());
 }
 
+TEST(SurfaceChangesTest, ACopyRecordsOnlyTheRowsItChanges) {
+  Surface screen(100, 80, 0x333333);
+  Surface clean(100, 80, 0x333333);
+  clean.fill({20, 30, 10, 5}, 0xFFFFFF);
+  clean.fill({60, 50, 10, 2}, 0xFFFFFF);
+  screen.track_changes(true);
+  bitblt(screen, 0, 0, 100, 80, clean, 0, 0, SRCCOPY);
+  EXPECT_TRUE(same_pixels(screen, clean));
+  EXPECT_EQ(areas(screen.take_changes()), (std::vector<Area>{{0, 30, 100, 5}, {0, 50, 100, 2}}));
+  bitblt(screen, 0, 0, 100, 80, clean, 0, 0, SRCCOPY);
+  EXPECT_TRUE(screen.take_changes().empty()) << "the same pixels again change nothing";
+}
+
 TEST(SurfaceChangesTest, AssigningCountsAsAChangeOfTheWholeNewSurface) {
   Surface screen(100, 80);
   screen.track_changes(true);

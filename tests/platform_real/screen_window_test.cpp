@@ -105,10 +105,10 @@ class ScreenWindowTest : public ::testing::Test {
     if (other_ != nullptr) XCloseDisplay(other_);
   }
 
-  // One yield, then a round trip on the window's own connection: the server has drawn what the
-  // yield sent before another client reads the screen back.
+  // One wait, then a round trip on the window's own connection: the server has drawn what the
+  // wait sent before another client reads the screen back.
   void present() {
-    runtime_.yield();
+    runtime_.yield_until(runtime_.time_get_time());
     XSync(fl_display, False);
   }
   void yield_for(int32_t ms) { testing::yield_for(runtime_, ms); }
@@ -219,12 +219,15 @@ TEST_F(ScreenWindowTest, PresentsTheSurfaceCentredOnBlack) {
 }
 
 // A pixel written without noting the change shows whether more than the changed areas is drawn.
-TEST_F(ScreenWindowTest, EachYieldDrawsOnlyTheChangedAreasAndAnExposeRedrawsAll) {
+TEST_F(ScreenWindowTest, EachWaitDrawsOnlyTheChangedAreasABareYieldNoneAndAnExposeRedrawsAll) {
   ASSERT_NE(other_, nullptr);
   show_pattern();
   const Rect play = play_area();
   surface_.fill({100, 50, 20, 10}, rgb(0xFF, 0x20, 0x00));
   surface_.set_pixel(400, 300, rgb(0x00, 0xFF, 0x00));
+  runtime_.yield();
+  XSync(fl_display, False);
+  EXPECT_EQ(Screenshot(other_).at(play.left + 100, play.top + 50), pattern(100, 50)) << "drawn at a bare yield";
   present();
   EXPECT_TRUE(surface_.take_changes().empty());
   {
@@ -247,8 +250,8 @@ TEST_F(ScreenWindowTest, EachYieldDrawsOnlyTheChangedAreasAndAnExposeRedrawsAll)
   EXPECT_EQ(shot.at(play.left + 360, play.top + 260), pattern(360, 260));
 }
 
-// The saver runs its frames inside its activation, so yields nested there present as well.
-TEST_F(ScreenWindowTest, YieldsInsideTheActivationPresent) {
+// The saver runs its frames inside its activation, so waits nested there present as well.
+TEST_F(ScreenWindowTest, WaitsInsideTheActivationPresent) {
   ASSERT_NE(other_, nullptr);
   const Rect play = play_area();
   std::vector<Pixel> seen;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/picture_files.h"
+
 #include "saver/piece_supply.h"
 #include "saver/play_screen.h"
 #include "saver/playfield.h"
@@ -50,6 +52,35 @@ TEST_F(GameFlowTest, ARobotGameStartsAtARandomLevelAndAPersonsAtTheConfiguredOne
   h.settings.game_starting_level = 11;
   stakko_newgame(h.saver);
   EXPECT_EQ(game().game_level, 1);
+}
+
+// Backgrounds are decoded ahead; whatever was decoded, each change shows its entry as the list
+// and the file are at that moment.
+TEST_F(GameFlowTest, EachBackgroundChangeShowsItsEntryAsTheListAndTheFileAreThen) {
+  const auto background_file = [&](const std::string& name, int side, Pixel colour) {
+    const std::string path = (h.runtime.folder() / name).string();
+    save_picture(Surface(side, side, colour), path);
+    return path;
+  };
+  const auto shown = [&] { return h.saver.screen.picture_background.pixel(320, 240); };
+  for (int entry = 1; entry <= 10; ++entry)
+    h.settings.graphics_files[entry] = background_file("back" + std::to_string(entry) + ".bmp", 2, rgb(0, 0, entry));
+  h.flags.robot_playing = 1;
+  prefetch_next_game_backgrounds(h.saver, true);
+  h.runtime.scripted_draws = {0.35};
+  init_the_game(h.saver);
+  EXPECT_EQ(shown(), rgb(0, 0, 4));
+  stakko_newbackground(h.saver);
+  EXPECT_EQ(shown(), rgb(0, 0, 5));
+
+  stakko_dogameover(h.saver);
+  h.settings.graphics_files[6] = background_file("other.bmp", 2, rgb(6, 0, 0));
+  background_file("back7.bmp", 3, rgb(7, 0, 0));
+  h.runtime.scripted_draws = {0.55};
+  init_the_game(h.saver);
+  EXPECT_EQ(shown(), rgb(6, 0, 0)) << "an entry changed between games";
+  stakko_newbackground(h.saver);
+  EXPECT_EQ(shown(), rgb(7, 0, 0)) << "a file replaced after it was decoded ahead";
 }
 
 TEST_F(GameFlowTest, TheLevelRisesWhenTheLinesExceedEachTen) {

@@ -95,12 +95,13 @@ RealRuntime::~RealRuntime() { hold_off_screen_saver(false); }
 
 void RealRuntime::yield() {
   forget_polled_taps();
-  present_screen_windows();
+  present_screen_windows(false);
   Fl::check();
   opener_.reap();
 }
 
 void RealRuntime::yield_until(int32_t deadline_ms) {
+  present_screen_windows(true);
   const timespec now = monotonic_now();
   const int32_t remaining = clock_diff(deadline_ms, clock_ms(now));
   if (remaining <= 0) {
@@ -108,7 +109,6 @@ void RealRuntime::yield_until(int32_t deadline_ms) {
     return;
   }
   forget_polled_taps();
-  present_screen_windows();
   // Wake at the very millisecond the deadline begins, not up to one later: the part of the
   // current millisecond already gone is taken off the wait.
   const double gone_of_this_ms = (now.tv_nsec % 1000000) / 1e6;
@@ -117,8 +117,8 @@ void RealRuntime::yield_until(int32_t deadline_ms) {
 }
 
 // Presenting calls no handler, so no window enrols or withdraws during this loop.
-void RealRuntime::present_screen_windows() {
-  for (FltkScreenWindow* window : screen_windows_) window->present();
+void RealRuntime::present_screen_windows(bool with_changes) {
+  for (FltkScreenWindow* window : screen_windows_) window->present(with_changes);
 }
 
 std::unique_ptr<ScreenWindow> RealRuntime::create_screen_window(const std::string& caption,
@@ -190,7 +190,7 @@ void RealRuntime::message_box(const std::string& prompt, const std::string& titl
 void RealRuntime::show_modal(ModalForm& form) {
   ModalForm* previous = active_form_ != nullptr && active_form_->shown() ? active_form_ : nullptr;
   active_form_ = &form;
-  show_modal_form(form, cursor_hidden(), [this] { present_screen_windows(); });
+  show_modal_form(form, cursor_hidden(), [this] { present_screen_windows(true); });
   active_form_ = previous;
   if (previous != nullptr && previous->shown() && previous->Form_Activate) previous->Form_Activate();
 }
@@ -290,7 +290,7 @@ double RealRuntime::twips_per_pixel_y() {
 
 Surface RealRuntime::screen_image() {
   open_x_display();
-  present_screen_windows();
+  present_screen_windows(true);
   Fl::flush();
   return read_root_window(fl_display);
 }

@@ -7,8 +7,9 @@
 //   data folder and the settings store all work without any display.
 // - `yield` is one `Fl::check()`; `yield_until` one `Fl::wait()` bounded by the deadline, so
 //   timers and window events run only inside them (and inside `message_box` and
-//   `show_modal`). Both first let every screen window present its surface's changes, so the
-//   same yield draws them.
+//   `show_modal`). `yield_until` first lets every screen window present its surface's changes,
+//   so the same wait draws them; a bare `yield` draws none, so the many yields inside one frame's
+//   steps wake the X server no more than the frame's one wait does.
 // - Timers are FLTK timeouts; a timer's handler may stop, change or destroy its timer.
 // - `show_cursor` applies the count to every shown window of the program; windows shown later
 //   consult `cursor_hidden()`.
@@ -127,7 +128,7 @@ class RealRuntime : public Runtime {
   void forget_polled_taps();
   void drop_released_keys();
   void set_desktop_background(const std::string& path);
-  void present_screen_windows();
+  void present_screen_windows(bool with_changes);
 
   std::string command_line_;
   std::string application_;

@@ -259,14 +259,14 @@ void FltkScreenWindow::set_time_box(const std::string& text, bool visible) {
 
 void FltkScreenWindow::move(const Rect& bounds) { view_->resize(bounds.left, bounds.top, bounds.width, bounds.height); }
 
-void FltkScreenWindow::present() {
+void FltkScreenWindow::present(bool with_changes) {
   if (!shown_) return;
   if (activation_due_) {
     activation_due_ = false;
     Fl::add_timeout(0.0, activate_now, this);
   }
   take_input();
-  collect_changes();
+  if (with_changes) collect_changes();
 }
 
 void FltkScreenWindow::activate_now(void* self) {

@@ -11,9 +11,11 @@
 //   it takes the input focus, as no window manager may hand it over. A grab or focus refused
 //   (another client's grab, a window not yet viewable) is retried at yields for a few seconds.
 // - `present` runs at the start of every runtime yield (the runtime calls it for each enrolled
-//   window): it takes the surface's changes and damages them, so the same yield draws them;
-//   it also schedules the first activation and retries the grab and focus. Of the changed areas
-//   only the tiles whose pixels differ from what was last presented are drawn.
+//   window): it schedules the first activation and retries the grab and focus. With
+//   `with_changes`, which the runtime passes at its waits only, it also takes the surface's
+//   changes and damages them, so the same wait draws them: a frame's steps may yield many times,
+//   and the server is woken once, at the frame's wait. Of the changed areas only the tiles whose
+//   pixels differ from what was last presented are drawn.
 // - Activation: the first one arrives from a timeout armed by the first yield after `show`.
 //   Each time the window gets the keyboard focus back after losing it (to another client or to
 //   one of the program's dialogs), another one arrives, also from a timeout.
@@ -53,7 +55,7 @@ class FltkScreenWindow final : public ScreenWindow {
   void set_time_box(const std::string& text, bool visible) override;
   void move(const Rect& bounds) override;
 
-  void present();
+  void present(bool with_changes);
   SurfacePresenter::Path present_path() const { return presenter_.path(); }
 
  private:
