@@ -426,6 +426,18 @@ TEST(TuneCache, OnlyItsOwnFilesCountAndGoBeyondTheLimit) {
   EXPECT_EQ(names_in(folder.path()), kept);
 }
 
+TEST(TuneCache, EntriesOfTheFormerNameGoAtATrimButNotLookalikes) {
+  testing::TempFolder folder;
+  const TuneCache cache(folder.path(), device_tuning());
+  const std::string key = cache.entry_path(std::vector<char>{'a'}, 64000).filename().string().substr(0, 16);
+  std::vector<std::string> kept{"song.ogg", "0123456789ABCDEF.ogg", key + "x.ogg"};
+  for (const std::string& name : kept) std::ofstream(folder.path() / name) << "x";
+  std::ofstream(folder.path() / (key + ".ogg")) << "x";
+  cache.remove_oldest_beyond_limit();
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names_in(folder.path()), kept);
+}
+
 TEST(TuneCache, AFolderThatLinksElsewhereIsNeverUsed) {
   testing::TempFolder folder;
   const std::filesystem::path elsewhere = folder.path() / "elsewhere";

@@ -79,19 +79,29 @@ constexpr uint64_t kLargestEntryBytes = uint64_t{32000} * TuneCache::kMaxSeconds
 // The renderer is background work: it yields to everything else the machine does.
 void lower_priority_of_this_thread() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19); }
 
+// Whether `name` starts with a key as `key_text` writes it.
+bool starts_with_key(std::string_view name) {
+  const auto hex = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'a' && c <= 'f'); };
+  return name.size() >= kKeyDigits && std::all_of(name.begin(), name.begin() + kKeyDigits, hex);
+}
+
 // "<key>-<frames>.ogg": the frames an entry holds, when `name` is one of `key`'s (any key when
 // `key` is empty); 0 for any other name.
 int64_t entry_frames(std::string_view name, std::string_view key = {}) {
   if (!name.ends_with(kEntryExtension) || name.size() <= kKeyDigits + 1 + kEntryExtension.size()) return 0;
-  const std::string_view digits = name.substr(0, kKeyDigits);
-  if (!key.empty() && digits != key) return 0;
-  const auto hex = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'a' && c <= 'f'); };
-  if (!std::all_of(digits.begin(), digits.end(), hex) || name[kKeyDigits] != '-') return 0;
+  if (!key.empty() && name.substr(0, kKeyDigits) != key) return 0;
+  if (!starts_with_key(name) || name[kKeyDigits] != '-') return 0;
   const std::string_view count = name.substr(kKeyDigits + 1, name.size() - kKeyDigits - 1 - kEntryExtension.size());
   int64_t frames = 0;
   const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), frames);
   const bool whole_number = error == std::errc() && end == count.data() + count.size() && count[0] != '0';
   return whole_number && frames > 0 ? frames : 0;
+}
+
+// "<key>.ogg", the name entries had before it told their frames: never read any more.
+bool former_entry_name(std::string_view name) {
+  return name.size() == kKeyDigits + kEntryExtension.size() && name.ends_with(kEntryExtension) &&
+         starts_with_key(name);
 }
 
 // "render-XXXXXX", as mkostemp fills it in.
@@ -354,9 +364,14 @@ void TuneCache::remove_oldest_beyond_limit() const {
   for (const fs::directory_entry& item : fs::directory_iterator(folder_, error)) {
     const std::string name = item.path().filename().native();
     const bool temporary = temporary_name(name);
-    if (!temporary && entry_frames(name) == 0) continue;
+    const bool former = former_entry_name(name);
+    if (!temporary && !former && entry_frames(name) == 0) continue;
     struct stat status {};
     if (lstat(item.path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+    if (former) {
+      unlink(item.path().c_str());
+      continue;
+    }
     if (temporary && remove_unless_a_render_holds(item.path())) continue;
     total += static_cast<uint64_t>(status.st_size);
     if (!temporary) entries.push_back({status.st_mtim, static_cast<uint64_t>(status.st_size), item.path()});

@@ -5,8 +5,9 @@
 // - The cache is one folder ("" turns the cache off), made by the cache for its owner alone. A
 //   folder that is a symbolic link, is not the user's own or that others may write into is
 //   never used: tunes then play live. The cache writes, counts and removes only files with the
-//   names it makes, entries "<key>-<frames>.ogg" and temporaries "render-XXXXXX"; anything else
-//   in the folder is left alone.
+//   names it makes, entries "<key>-<frames>.ogg" and temporaries "render-XXXXXX", and removes
+//   entries of the name it made before, "<key>.ogg", which it no longer reads; anything else in
+//   the folder is left alone.
 // - An entry's key is a hash of the tune's bytes, the soundfont (path, size, change time) and the
 //   synthesizer's tuning, so that a changed tune, soundfont or tuning is rendered anew; its name
 //   also tells the frames it holds.
@@ -19,8 +20,8 @@
 //   while another renders is asked for again at its next play. A tune that cannot be kept is
 //   never rendered: one whose events last longer than `kMaxSeconds`, and for the rest of the run
 //   one that proved still sounding at `kMaxSeconds`, or `kMaxFadeSeconds` after its end. After
-//   each render, temporaries no render holds are removed, and then the entries used longest ago
-//   until entries and temporaries hold at most `max_bytes`.
+//   each render, temporaries no render holds and entries of the former name are removed, and
+//   then the entries used longest ago until entries and temporaries hold at most `max_bytes`.
 // - `shutdown` (and destruction) stops a render under way within a fraction of a second and
 //   waits for it; the render removes its temporary file before it ends. Nothing renders after
 //   it; calling it again does nothing.
