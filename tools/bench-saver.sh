@@ -35,6 +35,16 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # utime + stime in clock ticks; the name field may hold spaces, so fields count from its ')'.
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Voluntary context switches of the program's threads, each one a sleep that a wake-up ends: all
+# of them, or those of SDL's sound thread. Threads that end within the window go uncounted.
+count_sleeps() { awk '$1 == "voluntary_ctxt_switches:" { n += $2 } END { print n + 0 }'; }
+wake_ups() { cat /proc/"$1"/task/*/status 2>/dev/null | count_sleeps; }
+sound_wake_ups() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    if [[ $(cat "$task/comm" 2>/dev/null) == SDLAudioP* ]]; then cat "$task/status" 2>/dev/null; fi
+  done | count_sleeps
+}
 memory_mib() { awk -v key="$2:" '$1 == key { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 now() { date +%s.%N; }
 percent() { awk -v ticks="$1" -v hz="$(getconf CLK_TCK)" -v t="$2" 'BEGIN { printf "%.2f", 100 * ticks / hz / t }'; }
@@ -49,7 +59,7 @@ settings() {  # settings NAME [KEY=VALUE...]
 }
 
 # measure NAME COMMAND...: runs the command (which ends by itself after the measurement) and
-# writes NAME.saver, NAME.server, NAME.rss and NAME.out in the scratch folder.
+# writes NAME.saver, NAME.server, NAME.rss, NAME.wakeups and NAME.out in the scratch folder.
 measure() {
   local name=$1
   shift
@@ -57,9 +67,13 @@ measure() {
   program_pid=$!
   sleep "$warm_up"
   local ticks=$(cpu_ticks "$program_pid") server=$(cpu_ticks "$xvfb_pid") start=$(now)
+  local woken=$(wake_ups "$program_pid") sound_woken=$(sound_wake_ups "$program_pid")
   sleep "$seconds"
   local ticks_end=$(cpu_ticks "$program_pid") server_end=$(cpu_ticks "$xvfb_pid") elapsed
+  local woken_end=$(wake_ups "$program_pid") sound_woken_end=$(sound_wake_ups "$program_pid")
   elapsed=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+  awk -v all=$((woken_end - woken)) -v sound=$((sound_woken_end - sound_woken)) -v t="$elapsed" \
+    'BEGIN { printf "%.0f/%.0f\n", all / t, sound / t }' >"$scratch/$name.wakeups"
   memory_mib "$program_pid" VmRSS >"$scratch/$name.rss"
   percent $((ticks_end - ticks)) "$elapsed" >"$scratch/$name.saver"
   percent $((server_end - server)) "$elapsed" >"$scratch/$name.server"
@@ -92,6 +106,7 @@ figures() {  # figures EXTENSION: that figure of each column
 row "program processor (% of a core)" $(figures saver) "quiet <= 0.7, music <= 1.5"
 row "X server processor (% of a core)" $(figures server) "quiet <= 0.3"
 row "RSS (MiB)" $(figures rss) "quiet <= 25, music <= 35"
+row "wake-ups a second (all/sound)" $(figures wakeups) "sound: one per mixer buffer, 31"
 row "loop period p99 (ms)" "$(field quiet '99th percentile')" "$(field music '99th percentile')" \
   "$(field cached '99th percentile')" "-" "20"
 row "allocations per frame" "$(field quiet 'allocations per frame:')" "$(field music 'allocations per frame:')" \
