@@ -438,6 +438,33 @@ TEST(TuneCache, EntriesOfTheFormerNameGoAtATrimButNotLookalikes) {
   EXPECT_EQ(names_in(folder.path()), kept);
 }
 
+TEST(CachedTune, ReadsInMixerSizedPiecesGiveTheEntrysFramesInOrder) {
+  testing::TempFolder folder;
+  const std::filesystem::path path = folder.path() / "tone.ogg";
+  const int rate = device_tuning().sample_rate;
+  constexpr int kFrames = 20000;
+  // A tone whose period divides no block, so that a block skipped or repeated shifts its phase.
+  const auto tone = [&](int frame) { return 8000 * std::sin(2 * M_PI * 441 * frame / rate); };
+  std::vector<int16_t> written;
+  for (int frame = 0; frame < kFrames; ++frame) written.insert(written.end(), 2, static_cast<int16_t>(tone(frame)));
+  SF_INFO format{0, rate, 2, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0, 0};
+  SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &format);
+  ASSERT_NE(sound, nullptr);
+  sf_writef_short(sound, written.data(), kFrames);
+  sf_close(sound);
+  std::ifstream file(path, std::ios::binary);
+  const std::shared_ptr<CachedTune> tune =
+      CachedTune::decode(std::string(std::istreambuf_iterator<char>(file), {}), rate, kFrames);
+  ASSERT_NE(tune, nullptr);
+  std::vector<int16_t> read(written.size() + 2000);
+  int frames = 0;
+  while (const int got = tune->read(read.data() + static_cast<std::ptrdiff_t>(frames) * 2, 1000)) frames += got;
+  EXPECT_EQ(frames, kFrames);
+  int wrong = 0;
+  for (int sample = 0; sample < kFrames * 2; ++sample) wrong += std::abs(read[sample] - written[sample]) > 400;
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST(TuneCache, AFolderThatLinksElsewhereIsNeverUsed) {
   testing::TempFolder folder;
   const std::filesystem::path elsewhere = folder.path() / "elsewhere";

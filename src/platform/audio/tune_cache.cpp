@@ -189,20 +189,36 @@ CachedTune::~CachedTune() {
   if (opened_) ov_clear(&vorbis_);
 }
 
-void CachedTune::rewind() { ov_raw_seek(&vorbis_, 0); }
+void CachedTune::rewind() {
+  ov_raw_seek(&vorbis_, 0);
+  ahead_read_ = ahead_decoded_ = 0;
+}
 
 int CachedTune::read(int16_t* frames, int frame_count) {
-  constexpr int kFrameBytes = 4;
-  constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
   int done = 0;
-  while (done < frame_count) {
-    int section = 0;
-    const long got = ov_read(&vorbis_, reinterpret_cast<char*>(frames + static_cast<std::ptrdiff_t>(done) * 2),
-                             (frame_count - done) * kFrameBytes, kBigEndian, 2, 1, &section);
-    if (got <= 0) break;
-    done += static_cast<int>(got / kFrameBytes);
+  while (done < frame_count && (ahead_read_ < ahead_decoded_ || decode_ahead())) {
+    const int taken = std::min(frame_count - done, ahead_decoded_ - ahead_read_);
+    std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(ahead_read_) * 2, taken * 2,
+                frames + static_cast<std::ptrdiff_t>(done) * 2);
+    ahead_read_ += taken;
+    done += taken;
   }
   return done;
+}
+
+bool CachedTune::decode_ahead() {
+  constexpr int kFrameBytes = 4;
+  constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
+  ahead_read_ = ahead_decoded_ = 0;
+  while (ahead_decoded_ < kAheadFrames) {
+    int section = 0;
+    const long got =
+        ov_read(&vorbis_, reinterpret_cast<char*>(ahead_.data() + static_cast<std::ptrdiff_t>(ahead_decoded_) * 2),
+                (kAheadFrames - ahead_decoded_) * kFrameBytes, kBigEndian, 2, 1, &section);
+    if (got <= 0) break;
+    ahead_decoded_ += static_cast<int>(got / kFrameBytes);
+  }
+  return ahead_decoded_ > 0;
 }
 
 TuneCache::TuneCache(fs::path folder, const MusicSynth::Tuning& tuning, uint64_t max_bytes)

