@@ -20,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <utility>
@@ -438,31 +439,60 @@ TEST(TuneCache, EntriesOfTheFormerNameGoAtATrimButNotLookalikes) {
   EXPECT_EQ(names_in(folder.path()), kept);
 }
 
-TEST(CachedTune, ReadsInMixerSizedPiecesGiveTheEntrysFramesInOrder) {
-  testing::TempFolder folder;
-  const std::filesystem::path path = folder.path() / "tone.ogg";
-  const int rate = device_tuning().sample_rate;
-  constexpr int kFrames = 20000;
-  // A tone whose period divides no block, so that a block skipped or repeated shifts its phase.
-  const auto tone = [&](int frame) { return 8000 * std::sin(2 * M_PI * 441 * frame / rate); };
-  std::vector<int16_t> written;
-  for (int frame = 0; frame < kFrames; ++frame) written.insert(written.end(), 2, static_cast<int16_t>(tone(frame)));
+// A tone whose period divides no block of decoding: a block skipped or repeated shifts its phase.
+std::vector<int16_t> tone_frames(int frames, int rate) {
+  std::vector<int16_t> samples;
+  for (int frame = 0; frame < frames; ++frame) {
+    samples.insert(samples.end(), 2, static_cast<int16_t>(8000 * std::sin(2 * M_PI * 441 * frame / rate)));
+  }
+  return samples;
+}
+
+// `samples` as a cache entry would hold them.
+std::string entry_bytes(const std::filesystem::path& path, const std::vector<int16_t>& samples, int rate) {
   SF_INFO format{0, rate, 2, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0, 0};
   SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &format);
-  ASSERT_NE(sound, nullptr);
-  sf_writef_short(sound, written.data(), kFrames);
+  sf_writef_short(sound, samples.data(), static_cast<sf_count_t>(samples.size() / 2));
   sf_close(sound);
   std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// All the frames `tune` gives, read in pieces of a mixer buffer's size.
+std::vector<int16_t> read_in_pieces(CachedTune& tune) {
+  std::vector<int16_t> samples, piece(2 * 1000);
+  while (const int got = tune.read(piece.data(), 1000)) {
+    samples.insert(samples.end(), piece.begin(), piece.begin() + 2 * got);
+  }
+  return samples;
+}
+
+TEST(CachedTune, ReadsInMixerSizedPiecesGiveTheEntrysFramesInOrder) {
+  testing::TempFolder folder;
+  const int rate = device_tuning().sample_rate;
+  const std::vector<int16_t> written = tone_frames(20000, rate);
   const std::shared_ptr<CachedTune> tune =
-      CachedTune::decode(std::string(std::istreambuf_iterator<char>(file), {}), rate, kFrames);
+      CachedTune::decode(entry_bytes(folder.path() / "tone.ogg", written, rate), rate, 20000);
   ASSERT_NE(tune, nullptr);
-  std::vector<int16_t> read(written.size() + 2000);
-  int frames = 0;
-  while (const int got = tune->read(read.data() + static_cast<std::ptrdiff_t>(frames) * 2, 1000)) frames += got;
-  EXPECT_EQ(frames, kFrames);
+  const std::vector<int16_t> read = read_in_pieces(*tune);
+  ASSERT_EQ(read.size(), written.size());
   int wrong = 0;
-  for (int sample = 0; sample < kFrames * 2; ++sample) wrong += std::abs(read[sample] - written[sample]) > 400;
+  for (std::size_t sample = 0; sample < read.size(); ++sample) wrong += std::abs(read[sample] - written[sample]) > 400;
   EXPECT_EQ(wrong, 0);
+}
+
+TEST(CachedTune, ReadingEndsWhereTheEntryIsDamaged) {
+  testing::TempFolder folder;
+  const int rate = device_tuning().sample_rate;
+  // Noise, so that the sound's pages outweigh the headers, which the damage must leave whole.
+  std::minstd_rand random(1);
+  std::vector<int16_t> noise(std::size_t{2} * 3 * rate);
+  for (int16_t& sample : noise) sample = static_cast<int16_t>(static_cast<int>(random() % 16000) - 8000);
+  std::string bytes = entry_bytes(folder.path() / "noise.ogg", noise, rate);
+  bytes[bytes.size() / 2] ^= 0x55;
+  const std::shared_ptr<CachedTune> damaged = CachedTune::decode(bytes, rate, 3 * rate);
+  ASSERT_NE(damaged, nullptr);
+  EXPECT_LT(read_in_pieces(*damaged).size(), noise.size() * 2 / 3);
 }
 
 TEST(TuneCache, AFolderThatLinksElsewhereIsNeverUsed) {

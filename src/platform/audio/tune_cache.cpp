@@ -192,11 +192,12 @@ CachedTune::~CachedTune() {
 void CachedTune::rewind() {
   ov_raw_seek(&vorbis_, 0);
   ahead_read_ = ahead_decoded_ = 0;
+  decoded_all_ = false;
 }
 
 int CachedTune::read(int16_t* frames, int frame_count) {
   int done = 0;
-  while (done < frame_count && (ahead_read_ < ahead_decoded_ || decode_ahead())) {
+  while (done < frame_count && (ahead_read_ < ahead_decoded_ || (!decoded_all_ && decode_ahead()))) {
     const int taken = std::min(frame_count - done, ahead_decoded_ - ahead_read_);
     std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(ahead_read_) * 2, taken * 2,
                 frames + static_cast<std::ptrdiff_t>(done) * 2);
@@ -215,7 +216,10 @@ bool CachedTune::decode_ahead() {
     const long got =
         ov_read(&vorbis_, reinterpret_cast<char*>(ahead_.data() + static_cast<std::ptrdiff_t>(ahead_decoded_) * 2),
                 (kAheadFrames - ahead_decoded_) * kFrameBytes, kBigEndian, 2, 1, &section);
-    if (got <= 0) break;
+    if (got <= 0) {
+      decoded_all_ = true;
+      break;
+    }
     ahead_decoded_ += static_cast<int>(got / kFrameBytes);
   }
   return ahead_decoded_ > 0;

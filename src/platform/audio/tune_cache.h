@@ -67,7 +67,8 @@ class CachedTune {
 
   explicit CachedTune(std::string bytes) : bytes_(std::move(bytes)), ahead_(kAheadFrames * 2) {}
   static ov_callbacks memory_io();
-  // Decodes the next block into `ahead_`; false at the end of the tune.
+  // Decodes the next block into `ahead_`; false at the end of the tune. A block ends early at the
+  // end or where the entry is damaged, and nothing is decoded after it.
   bool decode_ahead();
 
   std::string bytes_;
@@ -77,6 +78,7 @@ class CachedTune {
   std::vector<int16_t> ahead_;  // stereo frames
   int ahead_read_ = 0;
   int ahead_decoded_ = 0;
+  bool decoded_all_ = false;
 };
 
 class TuneCache {
