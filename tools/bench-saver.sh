@@ -40,6 +40,16 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # utime + stime in clock ticks; the name field may hold spaces, so fields count from its ')'.
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Voluntary context switches of the program's threads, each one a sleep that a wake-up ends: all
+# of them, or those of SDL's sound thread. Threads that end within the window go uncounted.
+count_sleeps() { awk '$1 == "voluntary_ctxt_switches:" { n += $2 } END { print n + 0 }'; }
+wake_ups() { cat /proc/"$1"/task/*/status 2>/dev/null | count_sleeps; }
+sound_wake_ups() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    if [[ $(cat "$task/comm" 2>/dev/null) == SDLAudioP* ]]; then cat "$task/status" 2>/dev/null; fi
+  done | count_sleeps
+}
 memory_mib() { awk -v key="$2:" '$1 == key { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 now() { date +%s.%N; }
 percent() { awk -v ticks="$1" -v hz="$(getconf CLK_TCK)" -v t="$2" 'BEGIN { printf "%.2f", 100 * ticks / hz / t }'; }
@@ -55,7 +65,8 @@ settings() {  # settings NAME [KEY=VALUE...]
 }
 
 # measure NAME COMMAND...: runs the command (which ends by itself after the measurement) and
-# writes NAME.saver, NAME.server, NAME.rss and NAME.out in the scratch folder.
+# writes NAME.saver, NAME.server, NAME.rss, NAME.wakeups, NAME.sound_wakeups and NAME.out in the
+# scratch folder.
 measure() {
   local name=$1
   shift
@@ -63,9 +74,14 @@ measure() {
   program_pid=$!
   sleep "$warm_up"
   local ticks=$(cpu_ticks "$program_pid") server=$(cpu_ticks "$xvfb_pid") start=$(now)
+  local woken=$(wake_ups "$program_pid") sound_woken=$(sound_wake_ups "$program_pid")
   sleep "$seconds"
   local ticks_end=$(cpu_ticks "$program_pid") server_end=$(cpu_ticks "$xvfb_pid") elapsed
+  local woken_end=$(wake_ups "$program_pid") sound_woken_end=$(sound_wake_ups "$program_pid")
   elapsed=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+  awk -v n=$((woken_end - woken)) -v t="$elapsed" 'BEGIN { printf "%.0f\n", n / t }' >"$scratch/$name.wakeups"
+  awk -v n=$((sound_woken_end - sound_woken)) -v t="$elapsed" 'BEGIN { printf "%.0f\n", n / t }' \
+    >"$scratch/$name.sound_wakeups"
   memory_mib "$program_pid" VmRSS >"$scratch/$name.rss"
   percent $((ticks_end - ticks)) "$elapsed" >"$scratch/$name.saver"
   percent $((server_end - server)) "$elapsed" >"$scratch/$name.server"
@@ -134,6 +150,8 @@ fields() {  # fields PATTERN: that figure of each saver column, and "-" for the 
 row "program processor (% of a core)" $(figures saver) "quiet <= 1.15 x floor, music kept <= floor + 0.6"
 row "X server processor (% of a core)" $(figures server) "quiet <= floor"
 row "RSS (MiB)" $(figures rss) "quiet <= 25, music <= 35"
+row "wake-ups a second" $(figures wakeups) ""
+row "sound thread wake-ups a second" $(figures sound_wakeups) "one per mixer buffer, 31"
 row "loop period p99 (ms)" $(fields '99th percentile') "20"
 row "longest frame-loop gap (ms)" $(fields 'longest') "photo <= 25"
 row "allocations per frame" $(fields 'allocations per frame:') "0"

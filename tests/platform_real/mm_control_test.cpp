@@ -20,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <utility>
@@ -424,6 +425,74 @@ TEST(TuneCache, OnlyItsOwnFilesCountAndGoBeyondTheLimit) {
   std::vector<std::string> kept{b, "my_song_1.ogg", "other.txt", "render-Held01"};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(names_in(folder.path()), kept);
+}
+
+TEST(TuneCache, EntriesOfTheFormerNameGoAtATrimButNotLookalikes) {
+  testing::TempFolder folder;
+  const TuneCache cache(folder.path(), device_tuning());
+  const std::string key = cache.entry_path(std::vector<char>{'a'}, 64000).filename().string().substr(0, 16);
+  std::vector<std::string> kept{"song.ogg", "0123456789ABCDEF.ogg", key + "x.ogg"};
+  for (const std::string& name : kept) std::ofstream(folder.path() / name) << "x";
+  std::ofstream(folder.path() / (key + ".ogg")) << "x";
+  cache.remove_oldest_beyond_limit();
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names_in(folder.path()), kept);
+}
+
+// A tone whose period divides no block of decoding: a block skipped or repeated shifts its phase.
+std::vector<int16_t> tone_frames(int frames, int rate) {
+  std::vector<int16_t> samples;
+  for (int frame = 0; frame < frames; ++frame) {
+    samples.insert(samples.end(), 2, static_cast<int16_t>(8000 * std::sin(2 * M_PI * 441 * frame / rate)));
+  }
+  return samples;
+}
+
+// `samples` as a cache entry would hold them.
+std::string entry_bytes(const std::filesystem::path& path, const std::vector<int16_t>& samples, int rate) {
+  SF_INFO format{0, rate, 2, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0, 0};
+  SNDFILE* sound = sf_open(path.c_str(), SFM_WRITE, &format);
+  sf_writef_short(sound, samples.data(), static_cast<sf_count_t>(samples.size() / 2));
+  sf_close(sound);
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// All the frames `tune` gives, read in pieces of a mixer buffer's size.
+std::vector<int16_t> read_in_pieces(CachedTune& tune) {
+  std::vector<int16_t> samples, piece(2 * 1000);
+  while (const int got = tune.read(piece.data(), 1000)) {
+    samples.insert(samples.end(), piece.begin(), piece.begin() + 2 * got);
+  }
+  return samples;
+}
+
+TEST(CachedTune, ReadsInMixerSizedPiecesGiveTheEntrysFramesInOrder) {
+  testing::TempFolder folder;
+  const int rate = device_tuning().sample_rate;
+  const std::vector<int16_t> written = tone_frames(20000, rate);
+  const std::shared_ptr<CachedTune> tune =
+      CachedTune::decode(entry_bytes(folder.path() / "tone.ogg", written, rate), rate, 20000);
+  ASSERT_NE(tune, nullptr);
+  const std::vector<int16_t> read = read_in_pieces(*tune);
+  ASSERT_EQ(read.size(), written.size());
+  int wrong = 0;
+  for (std::size_t sample = 0; sample < read.size(); ++sample) wrong += std::abs(read[sample] - written[sample]) > 400;
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(CachedTune, ReadingEndsWhereTheEntryIsDamaged) {
+  testing::TempFolder folder;
+  const int rate = device_tuning().sample_rate;
+  // Noise, so that the sound's pages outweigh the headers, which the damage must leave whole.
+  std::minstd_rand random(1);
+  std::vector<int16_t> noise(std::size_t{2} * 3 * rate);
+  for (int16_t& sample : noise) sample = static_cast<int16_t>(static_cast<int>(random() % 16000) - 8000);
+  std::string bytes = entry_bytes(folder.path() / "noise.ogg", noise, rate);
+  bytes[bytes.size() / 2] ^= 0x55;
+  const std::shared_ptr<CachedTune> damaged = CachedTune::decode(bytes, rate, 3 * rate);
+  ASSERT_NE(damaged, nullptr);
+  EXPECT_LT(read_in_pieces(*damaged).size(), noise.size() * 2 / 3);
 }
 
 TEST(TuneCache, AFolderThatLinksElsewhereIsNeverUsed) {

@@ -16,7 +16,10 @@ namespace {
 
 constexpr int kFrequency = AudioDevice::kFormat.frequency;
 constexpr int kChannels = AudioDevice::kFormat.frame_bytes / 2;  // 16-bit samples
-// 32 ms: short enough for effects, long enough not to starve.
+// 32 ms. A sound asked for waits up to one buffer for the next mix, and a sound server plays it
+// about one buffer later: some 50 ms on average, under the 60 ms at which a landing heard late
+// is noticed. 2048 frames would halve the sound thread's 31 wake-ups a second and save it
+// 0.15 % of a core with music playing, but make effects about 100 ms late.
 constexpr int kBufferFrames = 1024;
 // How often the device looks whether anything still plays.
 constexpr int32_t kIdleCheckMs = 1000;

@@ -79,19 +79,29 @@ constexpr uint64_t kLargestEntryBytes = uint64_t{32000} * TuneCache::kMaxSeconds
 // The renderer is background work: it yields to everything else the machine does.
 void lower_priority_of_this_thread() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19); }
 
+// Whether `name` starts with a key as `key_text` writes it.
+bool starts_with_key(std::string_view name) {
+  const auto hex = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'a' && c <= 'f'); };
+  return name.size() >= kKeyDigits && std::all_of(name.begin(), name.begin() + kKeyDigits, hex);
+}
+
 // "<key>-<frames>.ogg": the frames an entry holds, when `name` is one of `key`'s (any key when
 // `key` is empty); 0 for any other name.
 int64_t entry_frames(std::string_view name, std::string_view key = {}) {
   if (!name.ends_with(kEntryExtension) || name.size() <= kKeyDigits + 1 + kEntryExtension.size()) return 0;
-  const std::string_view digits = name.substr(0, kKeyDigits);
-  if (!key.empty() && digits != key) return 0;
-  const auto hex = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'a' && c <= 'f'); };
-  if (!std::all_of(digits.begin(), digits.end(), hex) || name[kKeyDigits] != '-') return 0;
+  if (!key.empty() && name.substr(0, kKeyDigits) != key) return 0;
+  if (!starts_with_key(name) || name[kKeyDigits] != '-') return 0;
   const std::string_view count = name.substr(kKeyDigits + 1, name.size() - kKeyDigits - 1 - kEntryExtension.size());
   int64_t frames = 0;
   const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), frames);
   const bool whole_number = error == std::errc() && end == count.data() + count.size() && count[0] != '0';
   return whole_number && frames > 0 ? frames : 0;
+}
+
+// "<key>.ogg", the name entries had before it told their frames: never read any more.
+bool former_entry_name(std::string_view name) {
+  return name.size() == kKeyDigits + kEntryExtension.size() && name.ends_with(kEntryExtension) &&
+         starts_with_key(name);
 }
 
 // "render-XXXXXX", as mkostemp fills it in.
@@ -179,20 +189,40 @@ CachedTune::~CachedTune() {
   if (opened_) ov_clear(&vorbis_);
 }
 
-void CachedTune::rewind() { ov_raw_seek(&vorbis_, 0); }
+void CachedTune::rewind() {
+  ov_raw_seek(&vorbis_, 0);
+  ahead_read_ = ahead_decoded_ = 0;
+  decoded_all_ = false;
+}
 
 int CachedTune::read(int16_t* frames, int frame_count) {
-  constexpr int kFrameBytes = 4;
-  constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
   int done = 0;
-  while (done < frame_count) {
-    int section = 0;
-    const long got = ov_read(&vorbis_, reinterpret_cast<char*>(frames + static_cast<std::ptrdiff_t>(done) * 2),
-                             (frame_count - done) * kFrameBytes, kBigEndian, 2, 1, &section);
-    if (got <= 0) break;
-    done += static_cast<int>(got / kFrameBytes);
+  while (done < frame_count && (ahead_read_ < ahead_decoded_ || (!decoded_all_ && decode_ahead()))) {
+    const int taken = std::min(frame_count - done, ahead_decoded_ - ahead_read_);
+    std::copy_n(ahead_.begin() + static_cast<std::ptrdiff_t>(ahead_read_) * 2, taken * 2,
+                frames + static_cast<std::ptrdiff_t>(done) * 2);
+    ahead_read_ += taken;
+    done += taken;
   }
   return done;
+}
+
+bool CachedTune::decode_ahead() {
+  constexpr int kFrameBytes = 4;
+  constexpr int kBigEndian = std::endian::native == std::endian::big ? 1 : 0;
+  ahead_read_ = ahead_decoded_ = 0;
+  while (ahead_decoded_ < kAheadFrames) {
+    int section = 0;
+    const long got =
+        ov_read(&vorbis_, reinterpret_cast<char*>(ahead_.data() + static_cast<std::ptrdiff_t>(ahead_decoded_) * 2),
+                (kAheadFrames - ahead_decoded_) * kFrameBytes, kBigEndian, 2, 1, &section);
+    if (got <= 0) {
+      decoded_all_ = true;
+      break;
+    }
+    ahead_decoded_ += static_cast<int>(got / kFrameBytes);
+  }
+  return ahead_decoded_ > 0;
 }
 
 TuneCache::TuneCache(fs::path folder, const MusicSynth::Tuning& tuning, uint64_t max_bytes)
@@ -354,9 +384,14 @@ void TuneCache::remove_oldest_beyond_limit() const {
   for (const fs::directory_entry& item : fs::directory_iterator(folder_, error)) {
     const std::string name = item.path().filename().native();
     const bool temporary = temporary_name(name);
-    if (!temporary && entry_frames(name) == 0) continue;
+    const bool former = former_entry_name(name);
+    if (!temporary && !former && entry_frames(name) == 0) continue;
     struct stat status {};
     if (lstat(item.path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+    if (former) {
+      unlink(item.path().c_str());
+      continue;
+    }
     if (temporary && remove_unless_a_render_holds(item.path())) continue;
     total += static_cast<uint64_t>(status.st_size);
     if (!temporary) entries.push_back({status.st_mtim, static_cast<uint64_t>(status.st_size), item.path()});

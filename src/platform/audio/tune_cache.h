@@ -5,8 +5,9 @@
 // - The cache is one folder ("" turns the cache off), made by the cache for its owner alone. A
 //   folder that is a symbolic link, is not the user's own or that others may write into is
 //   never used: tunes then play live. The cache writes, counts and removes only files with the
-//   names it makes, entries "<key>-<frames>.ogg" and temporaries "render-XXXXXX"; anything else
-//   in the folder is left alone.
+//   names it makes, entries "<key>-<frames>.ogg" and temporaries "render-XXXXXX", and removes
+//   entries of the name it made before, "<key>.ogg", which it no longer reads; anything else in
+//   the folder is left alone.
 // - An entry's key is a hash of the tune's bytes, the soundfont (path, size, change time) and the
 //   synthesizer's tuning, so that a changed tune, soundfont or tuning is rendered anew; its name
 //   also tells the frames it holds.
@@ -19,8 +20,8 @@
 //   while another renders is asked for again at its next play. A tune that cannot be kept is
 //   never rendered: one whose events last longer than `kMaxSeconds`, and for the rest of the run
 //   one that proved still sounding at `kMaxSeconds`, or `kMaxFadeSeconds` after its end. After
-//   each render, temporaries no render holds are removed, and then the entries used longest ago
-//   until entries and temporaries hold at most `max_bytes`.
+//   each render, temporaries no render holds and entries of the former name are removed, and
+//   then the entries used longest ago until entries and temporaries hold at most `max_bytes`.
 // - `shutdown` (and destruction) stops a render under way within a fraction of a second and
 //   waits for it; the render removes its temporary file before it ends. Nothing renders after
 //   it; calling it again does nothing.
@@ -45,7 +46,10 @@ namespace quarlyn {
 
 // An entry read into memory, so that the sound thread that decodes it never waits for a disk
 // or a network file system. Read with the Vorbis library's own file reader, which frees all it
-// made when a damaged entry fails to open.
+// made when a damaged entry fails to open. Decoded ahead, 128 ms at a time: decoding at one
+// wake-up of the sound thread in four, while the decoder's tables are still in the processor's
+// caches, takes it a quarter less time than decoding one mixer buffer at every wake-up (measured
+// with the saver's music: 0.35 against 0.45 % of a core).
 class CachedTune {
  public:
   // Nothing when `bytes` are not an entry of `frames` in the tuning's format.
@@ -59,13 +63,22 @@ class CachedTune {
   int read(int16_t* frames, int frame_count);
 
  private:
-  explicit CachedTune(std::string bytes) : bytes_(std::move(bytes)) {}
+  static constexpr int kAheadFrames = 4096;
+
+  explicit CachedTune(std::string bytes) : bytes_(std::move(bytes)), ahead_(kAheadFrames * 2) {}
   static ov_callbacks memory_io();
+  // Decodes the next block into `ahead_`; false at the end of the tune. A block ends early at the
+  // end or where the entry is damaged, and nothing is decoded after it.
+  bool decode_ahead();
 
   std::string bytes_;
   std::size_t position_ = 0;
   OggVorbis_File vorbis_{};
   bool opened_ = false;
+  std::vector<int16_t> ahead_;  // stereo frames
+  int ahead_read_ = 0;
+  int ahead_decoded_ = 0;
+  bool decoded_all_ = false;
 };
 
 class TuneCache {
