@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quarlyn three ways (Release, sanitized, fuzzing), starts a
-# private X server and runs every test: unit and system tests, the real-window and end-to-end
-# tests, a short run of each fuzzer, a packager's build and install, and the benchmarks (which
-# print figures, never fail).
+# Installs what is missing, builds Quarlyn four ways (Release, address- and thread-sanitized,
+# fuzzing), starts a private X server and runs every test: unit and system tests, the real-window
+# and end-to-end tests, a short run of each fuzzer, a packager's build and install, the sound and
+# store tests under ThreadSanitizer, and the benchmarks (which print figures, never fail).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
