@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "support/jpeg_writer.h"
 
 namespace {
 
@@ -31,29 +31,8 @@ void fill_row(std::vector<JSAMPLE>& row, int y, int photo) {
 }
 
 bool write_photo(const std::string& path, int photo) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = kWidth;
-  info.image_height = kHeight;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(kWidth) * 3);
-  JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) {
-    fill_row(row, static_cast<int>(info.next_scanline), photo);
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return std::fclose(file) == 0;
+  return quarlyn::testing::write_jpeg(path, kWidth, kHeight,
+                                      [photo](std::vector<JSAMPLE>& row, int y) { fill_row(row, y, photo); });
 }
 
 }  // namespace
