@@ -172,21 +172,33 @@ void blit_row(Pixel* to, const Pixel* from, int count, bool backwards, uint32_t 
 // a whole screen put back over itself costs no presenting and a moved sprite sends only its rows.
 void copy_changed_rows(Surface& destination, const Surface& source, const BlitArea& area) {
   const size_t bytes = sizeof(Pixel) * static_cast<size_t>(area.w);
+  Pixel* const to_first = destination.row(area.y) + area.x;
+  const Pixel* const from_first = source.row(area.sy) + area.sx;
   int band_top = -1;
-  for (int r = 0; r <= area.h; ++r) {
-    bool differs = false;
-    if (r < area.h) {
-      Pixel* to = destination.row(area.y + r) + area.x;
-      const Pixel* from = source.row(area.sy + r) + area.sx;
-      differs = std::memcmp(to, from, bytes) != 0;
-      if (differs) std::memcpy(to, from, bytes);
-    }
-    if (differs && band_top < 0) band_top = r;
-    if (!differs && band_top >= 0) {
+  for (int r = 0; r < area.h; ++r) {
+    Pixel* to = to_first + static_cast<ptrdiff_t>(r) * destination.width();
+    const Pixel* from = from_first + static_cast<ptrdiff_t>(r) * source.width();
+    if (std::memcmp(to, from, bytes) != 0) {
+      std::memcpy(to, from, bytes);
+      if (band_top < 0) band_top = r;
+    } else if (band_top >= 0) {
       destination.note_change({area.x, area.y + band_top, area.w, r - band_top});
       band_top = -1;
     }
   }
+  if (band_top >= 0) destination.note_change({area.x, area.y + band_top, area.w, area.h - band_top});
+}
+
+// A plain copy between two surfaces: no overlap and no combining, so rows go straight across.
+void copy_rows(Surface& destination, const Surface& source, const BlitArea& area) {
+  const size_t bytes = sizeof(Pixel) * static_cast<size_t>(area.w);
+  Pixel* const to = destination.row(area.y) + area.x;
+  const Pixel* const from = source.row(area.sy) + area.sx;
+  for (int r = 0; r < area.h; ++r) {
+    std::memcpy(to + static_cast<ptrdiff_t>(r) * destination.width(), from + static_cast<ptrdiff_t>(r) * source.width(),
+                bytes);
+  }
+  destination.note_change({area.x, area.y, area.w, area.h});
 }
 
 }  // namespace
@@ -196,8 +208,12 @@ void bitblt(Surface& destination, int x, int y, int w, int h, const Surface& sou
   BlitArea area{x, y, sx, sy, w, h};
   if (!clip_blit(destination, source, area)) return;
   const bool copy = operation != SRCAND && operation != SRCPAINT;
-  if (copy && destination.tracks_changes() && &destination != &source) {
-    copy_changed_rows(destination, source, area);
+  if (copy && &destination != &source) {
+    if (destination.tracks_changes()) {
+      copy_changed_rows(destination, source, area);
+    } else {
+      copy_rows(destination, source, area);
+    }
     return;
   }
   // Within one surface, rows moving down are copied bottom first so no source row is overwritten

@@ -168,9 +168,11 @@ struct SurfacePresenter::State {
     width = height = 0;
   }
 
-  Pixel* row(int y) {
-    if (path == Path::kSharedMemory) return reinterpret_cast<Pixel*>(image->data + static_cast<size_t>(y) * image->bytes_per_line);
-    return copy.data() + static_cast<size_t>(y) * width;
+  Pixel* row(int y) { return rows() + static_cast<size_t>(y) * row_stride(); }
+  Pixel* rows() { return path == Path::kSharedMemory ? reinterpret_cast<Pixel*>(image->data) : copy.data(); }
+  // In pixels: the server's rows of 32-bit pixels are whole pixels apart.
+  size_t row_stride() const {
+    return path == Path::kSharedMemory ? static_cast<size_t>(image->bytes_per_line) / sizeof(Pixel) : width;
   }
 
   Path path = Path::kUndecided;
@@ -204,9 +206,12 @@ bool SurfacePresenter::update(const Surface& surface, const Rect& area) {
   }
   bool differed = false;
   const size_t bytes = sizeof(Pixel) * area.width;
-  for (int y = area.top; y < area.top + area.height; ++y) {
-    const Pixel* source = surface.row(y) + area.left;
-    Pixel* kept = s.row(y) + area.left;
+  const Pixel* const source_first = surface.row(area.top) + area.left;
+  Pixel* const kept_first = s.row(area.top) + area.left;
+  const size_t kept_stride = s.row_stride();
+  for (int y = 0; y < area.height; ++y) {
+    const Pixel* source = source_first + static_cast<size_t>(y) * s.width;
+    Pixel* kept = kept_first + static_cast<size_t>(y) * kept_stride;
     if (std::memcmp(source, kept, bytes) == 0) continue;
     differed = true;
     std::memcpy(kept, source, bytes);
