@@ -105,9 +105,9 @@ void PicturePrefetch::run_worker() {
 // Decodes the first queued picture with the lock released. An entry dropped meanwhile is no longer
 // found (one made again for the same path is the same picture).
 void PicturePrefetch::decode_next(std::unique_lock<std::mutex>& lock) {
-  Entry* entry = nullptr;
-  for (const std::unique_ptr<Entry>& candidate : entries_)
-    if (candidate->state == State::kQueued && entry == nullptr) entry = candidate.get();
+  Entry* const entry = std::find_if(entries_.begin(), entries_.end(), [](const std::unique_ptr<Entry>& candidate) {
+                         return candidate->state == State::kQueued;
+                       })->get();
   entry->state = State::kDecoding;
   const std::string path = entry->path;
   lock.unlock();
