@@ -88,6 +88,9 @@ struct Game {
   // Game flow.
   int16_t game_state = 0;
   int32_t game_level = 1;
+  // The robot's next starting level, drawn at the end of the game before it so that its
+  // background can be decoded ahead; 0 when none is drawn.
+  int32_t robot_next_level = 0;
   int32_t level_steps = 1;
   int32_t game_score = 0;
   int32_t game_lines = 0;

@@ -33,13 +33,17 @@ int16_t speed_for_level(const Saver& saver, int32_t level) {
   return saver.game.drop_delays[std::min(level, kLevels)];
 }
 
+int32_t draw_robot_level(Runtime& runtime) {
+  runtime.randomize();
+  return random_int(runtime, 10);
+}
+
 void set_starting_level(Saver& saver) {
   Game& game = saver.game;
   game.game_level = configured_starting_level(saver.settings);
-  if (saver.flags.robot_playing == 1) {
-    saver.runtime.randomize();
-    game.game_level = random_int(saver.runtime, 10);
-  }
+  if (saver.flags.robot_playing == 1)
+    game.game_level = game.robot_next_level != 0 ? game.robot_next_level : draw_robot_level(saver.runtime);
+  game.robot_next_level = 0;
 }
 
 void reset_input(Game& game) {
@@ -229,6 +233,8 @@ void move_sprites(Saver& saver) {
   }
 }
 
+void choose_robot_starting_level(Saver& saver) { saver.game.robot_next_level = draw_robot_level(saver.runtime); }
+
 void stakko_newgame(Saver& saver) {
   saver.flags.robot_playing = 0;
   if (init_the_game(saver)) saver.game.game_state = kPieceFalling;
@@ -246,7 +252,10 @@ void stakko_dogameover(Saver& saver) {
   game.fill_row = 23;
   game.filling = 1;
   game.game_state = kGameOverFill;
-  if (saver.flags.started_from_config == 0) prefetch_next_game_backgrounds(saver, true);
+  if (saver.flags.started_from_config == 0) {
+    choose_robot_starting_level(saver);
+    prefetch_next_game_backgrounds(saver);
+  }
 }
 
 void stakko_difficulty(Saver& saver) {

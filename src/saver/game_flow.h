@@ -12,6 +12,8 @@ namespace quarlyn {
 bool init_the_game(Saver& saver);
 // The level a person's game starts at: the configured one, 1 when that is not 1 to 10.
 int32_t configured_starting_level(const Settings& settings);
+// Draws the starting level of the robot's next game now rather than at its set-up.
+void choose_robot_starting_level(Saver& saver);
 // One step of the game, once per frame.
 void move_sprites(Saver& saver);
 // A person takes the game over: a fresh game of theirs starts.

@@ -78,13 +78,12 @@ std::optional<Surface> load_background(const std::string& path) {
   return load_picture(path, [](int, int) { return Rect{0, 0, kPlayWidth, kPlayHeight}; });
 }
 
-void prefetch_next_game_backgrounds(Saver& saver, bool robot_game) {
+void prefetch_next_game_backgrounds(Saver& saver) {
   const auto& files = saver.settings.graphics_files;
-  if (robot_game) {
-    saver.backgrounds.want({files.begin() + 1, files.begin() + 11});
-  } else {
-    saver.backgrounds.want({files[configured_starting_level(saver.settings)]});
-  }
+  std::vector<std::string> wanted;
+  if (saver.game.robot_next_level != 0) wanted.push_back(files[saver.game.robot_next_level]);
+  wanted.push_back(files[configured_starting_level(saver.settings)]);
+  saver.backgrounds.want(wanted);
 }
 
 void stakko_changepicture(Saver& saver) {

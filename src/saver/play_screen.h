@@ -31,9 +31,9 @@ struct Saver;
 
 // A background picture decoded at the size it is drawn at.
 std::optional<Surface> load_background(const std::string& path);
-// Names the backgrounds a next game may start with, to be decoded ahead: the robot's game may
-// start at any level, a person's at the configured one.
-void prefetch_next_game_backgrounds(Saver& saver, bool robot_game);
+// Names the backgrounds a next game may start with, to be decoded ahead: a person's game starts
+// at the configured level; the robot's at the level drawn for it, and a person may take it over.
+void prefetch_next_game_backgrounds(Saver& saver);
 
 // Loads the skin pictures (picture list entries 11 to 17); stops silently at the first failure.
 void stakko_initgraphics(Saver& saver);

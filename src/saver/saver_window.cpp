@@ -69,9 +69,12 @@ void frm_screensaver::Form_Load() {
   hide_cursor(runtime);
   stakko_initgraphics(saver_);
   load_piece_sequence(saver_.game, saver_.settings);
-  if (saver_.flags.started_from_config == 0) saver_.flags.robot_playing = 1;
+  if (saver_.flags.started_from_config == 0) {
+    saver_.flags.robot_playing = 1;
+    choose_robot_starting_level(saver_);
+  }
   // Decoded while the window maps; the first game takes its background from these.
-  prefetch_next_game_backgrounds(saver_, saver_.flags.robot_playing == 1);
+  prefetch_next_game_backgrounds(saver_);
 }
 
 void frm_screensaver::Form_Activate() {

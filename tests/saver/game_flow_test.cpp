@@ -66,17 +66,18 @@ TEST_F(GameFlowTest, EachBackgroundChangeShowsItsEntryAsTheListAndTheFileAreThen
   for (int entry = 1; entry <= 10; ++entry)
     h.settings.graphics_files[entry] = background_file("back" + std::to_string(entry) + ".bmp", 2, rgb(0, 0, entry));
   h.flags.robot_playing = 1;
-  prefetch_next_game_backgrounds(h.saver, true);
   h.runtime.scripted_draws = {0.35};
+  choose_robot_starting_level(h.saver);
+  prefetch_next_game_backgrounds(h.saver);
   init_the_game(h.saver);
   EXPECT_EQ(shown(), rgb(0, 0, 4));
   stakko_newbackground(h.saver);
   EXPECT_EQ(shown(), rgb(0, 0, 5));
 
+  h.runtime.scripted_draws = {0.55};
   stakko_dogameover(h.saver);
   h.settings.graphics_files[6] = background_file("other.bmp", 2, rgb(6, 0, 0));
   background_file("back7.bmp", 3, rgb(7, 0, 0));
-  h.runtime.scripted_draws = {0.55};
   init_the_game(h.saver);
   EXPECT_EQ(shown(), rgb(6, 0, 0)) << "an entry changed between games";
   stakko_newbackground(h.saver);
