@@ -15,6 +15,9 @@ namespace {
 // Beyond this many separate rectangles a presenter gains nothing from the detail, so the list
 // collapses to their bounding box.
 constexpr size_t kMaxChanges = 64;
+// Written areas are kept for a caller that compares only them, so a few loose rectangles are
+// worth more than many exact ones.
+constexpr size_t kMaxWrites = 8;
 
 bool is_empty(const Rect& area) { return area.width <= 0 || area.height <= 0; }
 
@@ -30,6 +33,12 @@ Rect bounding_box(const Rect& a, const Rect& b) {
   const int bottom = std::max(a.top + a.height, b.top + b.height);
   return {left, top, right - left, bottom - top};
 }
+
+bool meet(const Rect& a, const Rect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
+}
+
+int64_t area_of(const Rect& r) { return static_cast<int64_t>(r.width) * r.height; }
 
 struct Span {
   int64_t start;
@@ -57,6 +66,7 @@ Surface::Surface(int width, int height, Pixel fill) {
   width_ = width;
   height_ = height;
   pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), fill);
+  writes_.assign(1, {0, 0, width_, height_});
 }
 
 Pixel Surface::pixel(int x, int y) const {
@@ -95,10 +105,35 @@ void Surface::take_changes(std::vector<Rect>& taken) {
   taken.swap(changes_);
 }
 
+void Surface::forget_writes() {
+  writes_.clear();
+  writes_.reserve(kMaxWrites);
+}
+
+void Surface::watch(const Rect& area) { watched_ = area; }
+
+// A write that would make one rectangle too many joins the kept one it grows least.
+void Surface::note_write(const Rect& clipped) {
+  if (meet(clipped, watched_)) ++watched_writes_;
+  for (const Rect& known : writes_) {
+    if (contains(known, clipped)) return;
+  }
+  std::erase_if(writes_, [&](const Rect& known) { return contains(clipped, known); });
+  if (writes_.size() < kMaxWrites) {
+    writes_.push_back(clipped);
+    return;
+  }
+  const auto growth = [&](const Rect& known) { return area_of(bounding_box(known, clipped)) - area_of(known); };
+  Rect& nearest = *std::min_element(writes_.begin(), writes_.end(),
+                                    [&](const Rect& a, const Rect& b) { return growth(a) < growth(b); });
+  nearest = bounding_box(nearest, clipped);
+}
+
 void Surface::note_change(const Rect& area) {
-  if (!tracking_) return;
   const Rect clipped = clip_to(area, width_, height_);
   if (is_empty(clipped)) return;
+  note_write(clipped);
+  if (!tracking_) return;
   for (const Rect& known : changes_) {
     if (contains(known, clipped)) return;
   }
@@ -120,6 +155,8 @@ void Surface::assign(const Surface& picture) {
   }
   // Whatever was recorded before may lie outside the new size; the whole surface covers the rest.
   changes_.clear();
+  writes_.clear();
+  ++watched_writes_;
   note_change({0, 0, width_, height_});
 }
 

@@ -54,6 +54,19 @@ class Surface {
   void take_changes(std::vector<Rect>& taken);
   void note_change(const Rect& area);
 
+  // The areas written since `forget_writes` (through the same calls that record changes, whether
+  // or not this surface tracks them): a few rectangles covering every such write, near ones
+  // merged when there would be more. It is the whole surface until the first `forget_writes` and
+  // after an assignment. A caller that made two surfaces equal and then forgot both lists knows
+  // that only these areas can differ between them.
+  void forget_writes();
+  const std::vector<Rect>& writes() const { return writes_; }
+
+  // Counts the writes that meet one watched area (and every assignment), so that whoever drew
+  // there last can tell that nothing else has since.
+  void watch(const Rect& area);
+  uint64_t watched_writes() const { return watched_writes_; }
+
   // Replaces the content and size, keeping the change tracking of this surface.
   void assign(const Surface& picture);
 
@@ -63,6 +76,11 @@ class Surface {
   std::vector<Pixel> pixels_;
   bool tracking_ = false;
   std::vector<Rect> changes_;
+  std::vector<Rect> writes_;
+  Rect watched_{};
+  uint64_t watched_writes_ = 0;
+
+  void note_write(const Rect& clipped);
 };
 
 // Copies the w x h rectangle at (sx, sy) of `source` to (x, y) of `destination`, unscaled,

@@ -30,7 +30,7 @@ bool falling_shape_has_cells(const Game& game) {
 // Switches off the falling piece's sprites and wipes it from the visible well.
 void take_piece_off_screen(Saver& saver) {
   for (int slot = 1; slot <= kFallingPieceSlots; ++slot) saver.game.sprite_active[slot] = 0;
-  bitblt(saver.screen.ascreen, kWellX, 0, kWellWidth, kPlayHeight, saver.screen.background_copy, kWellX, 0, SRCCOPY);
+  copy_background_onto_screen(saver.screen, {kWellX, 0, kWellWidth, kPlayHeight});
 }
 
 void land_piece(Saver& saver) {

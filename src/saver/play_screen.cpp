@@ -21,20 +21,59 @@ constexpr Rect kNextBox{460, 60, 120, 140};
 constexpr int kDigitWidth = 20;
 constexpr int kDigitHeight = 25;
 
+enum Counter { kScoreCounter, kLevelCounter, kLinesCounter };
+
+std::array<Surface*, 5> panel_surfaces(PlayScreen& screen) {
+  return {&screen.background_main, &screen.background_copy, &screen.background_work, &screen.ascreen, &screen.numbers};
+}
+
+bool panel_untouched_since_last_counter(PlayScreen& screen) {
+  const auto surfaces = panel_surfaces(screen);
+  for (size_t i = 0; i < surfaces.size(); ++i) {
+    if (surfaces[i]->watched_writes() != screen.panel_writes[i]) return false;
+  }
+  return true;
+}
+
+void remember_panel_writes(PlayScreen& screen) {
+  const auto surfaces = panel_surfaces(screen);
+  for (size_t i = 0; i < surfaces.size(); ++i) {
+    surfaces[i]->watch(i + 1 < surfaces.size() ? kScorePanel : Rect{0, 0, screen.numbers.width(), kDigitHeight});
+    screen.panel_writes[i] = surfaces[i]->watched_writes();
+  }
+}
+
 // Draws `value` centred into the counter field at (x, y) of the master picture, then copies the
-// field to the other three surfaces.
-void draw_counter(PlayScreen& screen, int x, int y, int32_t value) {
+// field to the other three surfaces. The robot scores a point for nearly every frame, so when
+// nothing else has written to the panel of any of the four (or to the glyphs) since the last
+// counter was drawn and the number keeps its length, the digits it keeps are already in place
+// everywhere and only the changed ones are drawn and copied: the same pixels for less work.
+void draw_counter(PlayScreen& screen, Counter counter, int x, int y, int32_t value) {
   const Rect& blank = kBlankCounterField;
-  bitblt(screen.background_main, x, y, blank.width, blank.height, screen.score_box, blank.left, blank.top, SRCCOPY);
   const std::string digits = std::to_string(value);
+  std::string& shown = screen.counter_text[counter];
+  const bool in_place = shown.size() == digits.size() && panel_untouched_since_last_counter(screen);
+  if (!in_place)
+    bitblt(screen.background_main, x, y, blank.width, blank.height, screen.score_box, blank.left, blank.top, SRCCOPY);
   const int start = x + 50 - (static_cast<int>(digits.size()) - 1) * 10;
   for (size_t i = 0; i < digits.size(); ++i) {
+    if (in_place && shown[i] == digits[i]) continue;
     const int d = digits[i] - '0';
-    bitblt(screen.background_main, start + kDigitWidth * static_cast<int>(i), y, kDigitWidth, kDigitHeight,
-           screen.numbers, kDigitWidth * d, 0, SRCCOPY);
+    const int left = start + kDigitWidth * static_cast<int>(i);
+    bitblt(screen.background_main, left, y, kDigitWidth, kDigitHeight, screen.numbers, kDigitWidth * d, 0, SRCCOPY);
+    const int copied_left = std::max(left, x);
+    const int copied_right = std::min(left + kDigitWidth, x + blank.width);
+    if (!in_place || copied_right <= copied_left) continue;
+    for (Surface* target : {&screen.background_copy, &screen.background_work, &screen.ascreen})
+      bitblt(*target, copied_left, y, copied_right - copied_left, blank.height, screen.background_main, copied_left, y,
+             SRCCOPY);
   }
-  for (Surface* target : {&screen.background_copy, &screen.background_work, &screen.ascreen})
-    bitblt(*target, x, y, blank.width, blank.height, screen.background_main, x, y, SRCCOPY);
+  if (!in_place) {
+    for (Surface* target : {&screen.background_copy, &screen.background_work, &screen.ascreen})
+      bitblt(*target, x, y, blank.width, blank.height, screen.background_main, x, y, SRCCOPY);
+  }
+  shown = digits;
+  remember_panel_writes(screen);
 }
 
 bool load_into(Surface& surface, const std::string& path) {
@@ -123,23 +162,40 @@ void stakko_newbackground(Saver& saver) {
   yield_times(saver.runtime, 2);
 }
 
+void copy_background_onto_screen(PlayScreen& screen, const Rect& area) {
+  std::vector<Rect>& areas = screen.areas_to_copy;
+  areas = screen.ascreen.writes();
+  areas.insert(areas.end(), screen.background_copy.writes().begin(), screen.background_copy.writes().end());
+  for (const Rect& written : areas) {
+    const int left = std::max(written.left, area.left);
+    const int top = std::max(written.top, area.top);
+    const int right = std::min(written.left + written.width, area.left + area.width);
+    const int bottom = std::min(written.top + written.height, area.top + area.height);
+    if (right > left && bottom > top)
+      bitblt(screen.ascreen, left, top, right - left, bottom - top, screen.background_copy, left, top, SRCCOPY);
+  }
+}
+
 void stakko_redrawascreen(Saver& saver) {
+  PlayScreen& screen = saver.screen;
   yield_times(saver.runtime, 2);
-  bitblt(saver.screen.ascreen, 0, 0, kPlayWidth, kPlayHeight, saver.screen.background_copy, 0, 0, SRCCOPY);
+  copy_background_onto_screen(screen, {0, 0, kPlayWidth, kPlayHeight});
+  screen.ascreen.forget_writes();
+  screen.background_copy.forget_writes();
   yield_times(saver.runtime, 3);
 }
 
 void stakko_showscore(Saver& saver, int32_t points) {
   saver.game.game_score += points;
-  draw_counter(saver.screen, 50, 101, saver.game.game_score);
+  draw_counter(saver.screen, kScoreCounter, 50, 101, saver.game.game_score);
 }
 
-void stakko_showlevel(Saver& saver) { draw_counter(saver.screen, 50, 163, saver.game.game_level); }
+void stakko_showlevel(Saver& saver) { draw_counter(saver.screen, kLevelCounter, 50, 163, saver.game.game_level); }
 
 void stakko_showlines(Saver& saver) {
   int32_t shown = saver.game.game_lines;
   if (saver.settings.game_difficulty == 6) shown = std::max(40 - saver.game.game_lines, 0);
-  draw_counter(saver.screen, 50, 225, shown);
+  draw_counter(saver.screen, kLinesCounter, 50, 225, shown);
 }
 
 }  // namespace quarlyn

@@ -2,9 +2,11 @@
 // the game takes its parts from.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/surface.h"
 
@@ -25,6 +27,12 @@ struct PlayScreen {
   Surface game_over;           // 160x200
   Surface sprite;              // 200x220 block sheet
   Surface mask;                // AND mask laid out like the block sheet
+
+  // What the score, level and lines counters last showed, and the writes to the score panel of
+  // the master picture, its three copies and the digit glyphs just after that.
+  std::array<std::string, 3> counter_text;
+  std::array<uint64_t, 5> panel_writes{};
+  std::vector<Rect> areas_to_copy;  // reused, so copying onto the visible screen allocates nothing
 };
 
 struct Saver;
@@ -43,6 +51,9 @@ void stakko_changepicture(Saver& saver);
 void init_game_screen(Saver& saver);
 // Puts the next background under the panels and the well, at a level change.
 void stakko_newbackground(Saver& saver);
+// Copies `area` of the clean copy onto the visible play screen. The two were equal after the
+// last whole copy, so only the areas either has had written since are copied.
+void copy_background_onto_screen(PlayScreen& screen, const Rect& area);
 // Copies the clean copy over the whole visible play screen, yielding around it.
 void stakko_redrawascreen(Saver& saver);
 // The three counters of the score panel. `stakko_showscore` adds `points` first (0 redraws).

@@ -278,5 +278,26 @@ TEST(SurfaceChangesTest, ManyChangesStayBoundedAndCoverEverything) {
   }
 }
 
+// Two equal surfaces written apart differ only inside the areas each lists, however many writes,
+// so copying those areas makes them equal again.
+TEST(SurfaceWritesTest, CopyingTheWrittenAreasOfTwoSurfacesMakesThemEqualAgain) {
+  Surface shown = numbered(640, 480, 0);
+  shown.track_changes(true);
+  Surface clean = shown;
+  EXPECT_EQ(areas(clean.writes()), (std::vector<Area>{{0, 0, 640, 480}})) << "unknown until forgotten";
+  shown.forget_writes();
+  clean.forget_writes();
+  const Surface source = numbered(640, 480, 1u << 20);
+  for (int i = 0; i < 40; ++i) {
+    Surface& target = i % 3 == 0 ? clean : shown;
+    bitblt(target, (i * 97) % 600, (i * 61) % 440, 30 + i % 20, 25, source, i, i, i % 5 == 0 ? SRCPAINT : SRCCOPY);
+  }
+  EXPECT_LE(shown.writes().size(), 8u);
+  std::vector<Rect> differing = shown.writes();
+  differing.insert(differing.end(), clean.writes().begin(), clean.writes().end());
+  for (const Rect& r : differing) bitblt(shown, r.left, r.top, r.width, r.height, clean, r.left, r.top, SRCCOPY);
+  EXPECT_TRUE(same_pixels(shown, clean));
+}
+
 }  // namespace
 }  // namespace quarlyn

@@ -198,6 +198,34 @@ TEST_F(GameFlowTest, CountersAreCentredInTheirFields) {
   EXPECT_NE(screen.ascreen.pixel(45, 110), screen.background_main.pixel(45, 110)) << "and only the field is copied";
 }
 
+// A counter redraws only its changed digits while nothing else touched the panel; either way each
+// of the four surfaces ends with the panel a first drawing of the number gives.
+TEST_F(GameFlowTest, ACounterShowsJustTheNumberAlsoAfterSomethingElseDrewOverItsField) {
+  const auto panels_match = [](const PlayScreen& a, const PlayScreen& b) {
+    for (auto surface : {&PlayScreen::background_main, &PlayScreen::background_copy, &PlayScreen::background_work,
+                         &PlayScreen::ascreen}) {
+      for (int y = 60; y < 260; ++y) {
+        for (int x = 40; x < 180; ++x) {
+          if ((a.*surface).pixel(x, y) != (b.*surface).pixel(x, y)) return false;
+        }
+      }
+    }
+    return true;
+  };
+  testing::SaverHarness fresh;
+  fresh.saver.game.game_score = 0;
+  stakko_showscore(fresh.saver, 1235);
+  stakko_showscore(fresh.saver, 1240 - 1235);
+
+  game().game_score = 0;
+  stakko_showscore(h.saver, 1234);
+  stakko_showscore(h.saver, 1);
+  h.saver.screen.background_work.fill({60, 105, 90, 10}, rgb(200, 0, 0));
+  h.saver.screen.ascreen.fill({60, 105, 90, 10}, rgb(200, 0, 0));
+  stakko_showscore(h.saver, 5);
+  EXPECT_TRUE(panels_match(h.saver.screen, fresh.saver.screen));
+}
+
 TEST_F(GameFlowTest, TheLinesCounterOfAFortyLineGameCountsDownToZero) {
   h.settings.game_difficulty = 6;
   auto shown_digit = [&] { return (h.saver.screen.ascreen.pixel(110, 235) >> 8) & 0xFF; };
