@@ -18,6 +18,8 @@ constexpr size_t kMaxChanges = 64;
 // Written areas are kept for a caller that compares only them, so a few loose rectangles are
 // worth more than many exact ones.
 constexpr size_t kMaxWrites = 8;
+// Copies up to this size onto a shown surface are recorded whole rather than compared first.
+constexpr int kSmallCopyPixels = 64 * 64;
 
 bool is_empty(const Rect& area) { return area.width <= 0 || area.height <= 0; }
 
@@ -246,7 +248,7 @@ void bitblt(Surface& destination, int x, int y, int w, int h, const Surface& sou
   if (!clip_blit(destination, source, area)) return;
   const bool copy = operation != SRCAND && operation != SRCPAINT;
   if (copy && &destination != &source) {
-    if (destination.tracks_changes()) {
+    if (destination.tracks_changes() && area.w * area.h > kSmallCopyPixels) {
       copy_changed_rows(destination, source, area);
     } else {
       copy_rows(destination, source, area);

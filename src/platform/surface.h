@@ -43,8 +43,9 @@ class Surface {
   void fill(const Rect& area, Pixel value);
 
   // Remembering changed areas, for a surface that is shown on screen: every write through
-  // `fill`, `bitblt` and `paint_picture` adds its clipped rectangle; a plain copy between two
-  // surfaces adds only the bands of rows whose pixels it changed. Replacing the whole
+  // `fill`, `bitblt` and `paint_picture` adds its clipped rectangle; a plain copy of a large area
+  // between two surfaces adds only the bands of rows whose pixels it changed (a small one is not
+  // worth comparing twice: the presenter compares what it sends anyway). Replacing the whole
   // surface (assignment) counts as a change of all of it.
   void track_changes(bool on);
   bool tracks_changes() const { return tracking_; }
