@@ -58,8 +58,8 @@ class Surface {
   // The areas written since `forget_writes` (through the same calls that record changes, whether
   // or not this surface tracks them): a few rectangles covering every such write, near ones
   // merged when there would be more. It is the whole surface until the first `forget_writes` and
-  // after an assignment. A caller that made two surfaces equal and then forgot both lists knows
-  // that only these areas can differ between them.
+  // after `assign` (a surface given another with `=` takes that one's list along). A caller that
+  // made two surfaces equal and then forgot both lists knows that only these areas can differ.
   void forget_writes();
   const std::vector<Rect>& writes() const { return writes_; }
 
