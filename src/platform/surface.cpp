@@ -372,6 +372,11 @@ void paint_picture(Surface& destination, const Surface& picture, int x, int y, i
   if (picture.empty() || w <= 0 || h <= 0) return;
   const Rect area = clip_to({x, y, w, h}, destination.width(), destination.height());
   if (is_empty(area)) return;
+  // At its own size the filter reads each pixel alone, so a plain copy gives the same pixels.
+  if (w == picture.width() && h == picture.height()) {
+    bitblt(destination, x, y, w, h, picture, 0, 0, SRCCOPY);
+    return;
+  }
   const int64_t left = int64_t{area.left} - x;
   const int64_t top = int64_t{area.top} - y;
   const AxisFilter across = axis_filter(left, left + area.width, w, picture.width());

@@ -27,32 +27,34 @@ std::array<Surface*, 5> panel_surfaces(PlayScreen& screen) {
   return {&screen.background_main, &screen.background_copy, &screen.background_work, &screen.ascreen, &screen.numbers};
 }
 
-bool panel_untouched_since_last_counter(PlayScreen& screen) {
+bool panel_untouched_since(PlayScreen& screen, const PlayScreen::CounterShown& shown) {
   const auto surfaces = panel_surfaces(screen);
   for (size_t i = 0; i < surfaces.size(); ++i) {
-    if (surfaces[i]->watched_writes() != screen.panel_writes[i]) return false;
+    if (surfaces[i]->watched_writes() != shown.panel_writes[i]) return false;
   }
   return true;
 }
 
-void remember_panel_writes(PlayScreen& screen) {
+void remember_panel_writes(PlayScreen& screen, PlayScreen::CounterShown& shown) {
   const auto surfaces = panel_surfaces(screen);
   for (size_t i = 0; i < surfaces.size(); ++i) {
     surfaces[i]->watch(i + 1 < surfaces.size() ? kScorePanel : Rect{0, 0, screen.numbers.width(), kDigitHeight});
-    screen.panel_writes[i] = surfaces[i]->watched_writes();
+    shown.panel_writes[i] = surfaces[i]->watched_writes();
   }
 }
 
 // Draws `value` centred into the counter field at (x, y) of the master picture, then copies the
 // field to the other three surfaces. The robot scores a point for nearly every frame, so when
-// nothing else has written to the panel of any of the four (or to the glyphs) since the last
-// counter was drawn and the number keeps its length, the digits it keeps are already in place
-// everywhere and only the changed ones are drawn and copied: the same pixels for less work.
+// nothing else (another counter included) has written to the panel of any of the four, or to the
+// glyphs, since this counter was drawn and the number keeps its length, the digits it keeps are
+// already in place everywhere and only the changed ones are drawn and copied: the same pixels
+// for less work.
 void draw_counter(PlayScreen& screen, Counter counter, int x, int y, int32_t value) {
   const Rect& blank = kBlankCounterField;
   const std::string digits = std::to_string(value);
-  std::string& shown = screen.counter_text[counter];
-  const bool in_place = shown.size() == digits.size() && panel_untouched_since_last_counter(screen);
+  PlayScreen::CounterShown& counter_shown = screen.counters_shown[counter];
+  std::string& shown = counter_shown.text;
+  const bool in_place = shown.size() == digits.size() && panel_untouched_since(screen, counter_shown);
   if (!in_place)
     bitblt(screen.background_main, x, y, blank.width, blank.height, screen.score_box, blank.left, blank.top, SRCCOPY);
   const int start = x + 50 - (static_cast<int>(digits.size()) - 1) * 10;
@@ -73,7 +75,7 @@ void draw_counter(PlayScreen& screen, Counter counter, int x, int y, int32_t val
       bitblt(*target, x, y, blank.width, blank.height, screen.background_main, x, y, SRCCOPY);
   }
   shown = digits;
-  remember_panel_writes(screen);
+  remember_panel_writes(screen, counter_shown);
 }
 
 bool load_into(Surface& surface, const std::string& path) {

@@ -28,10 +28,13 @@ struct PlayScreen {
   Surface sprite;              // 200x220 block sheet
   Surface mask;                // AND mask laid out like the block sheet
 
-  // What the score, level and lines counters last showed, and the writes to the score panel of
-  // the master picture, its three copies and the digit glyphs just after that.
-  std::array<std::string, 3> counter_text;
-  std::array<uint64_t, 5> panel_writes{};
+  // What each of the score, level and lines counters last showed, and the writes to the score
+  // panel of the master picture, its three copies and the digit glyphs just after it was drawn.
+  struct CounterShown {
+    std::string text;
+    std::array<uint64_t, 5> panel_writes{};
+  };
+  std::array<CounterShown, 3> counters_shown;
   std::vector<Rect> areas_to_copy;  // reused, so copying onto the visible screen allocates nothing
 };
 

@@ -203,6 +203,15 @@ TEST(PaintPictureTest, ClippingCutsWithoutShiftingThePicture) {
   }
 }
 
+TEST(PaintPictureTest, AtItsOwnSizeAPictureIsCopiedPixelForPixelAlsoWhenClipped) {
+  const Surface picture = numbered(30, 20, 0x200000);
+  Surface painted(25, 25, 0xEEEEEE);
+  Surface copied = painted;
+  paint_picture(painted, picture, -4, 7, 30, 20);
+  bitblt(copied, -4, 7, 30, 20, picture, 0, 0, SRCCOPY);
+  EXPECT_TRUE(same_pixels(painted, copied));
+}
+
 TEST(PaintPictureTest, NothingToDrawLeavesTheSurfaceAlone) {
   Surface destination(4, 4, 0x777777);
   destination.track_changes(true);
