@@ -42,6 +42,21 @@ bool meet(const Rect& a, const Rect& b) {
 
 int64_t area_of(const Rect& r) { return static_cast<int64_t>(r.width) * r.height; }
 
+// Adds `area` to `list`, which keeps covering everything added to it: an area inside a kept one
+// adds nothing, kept ones inside it go, and when the list is full `merge` takes it in instead.
+template <class Merge>
+void add_covering(std::vector<Rect>& list, const Rect& area, size_t most, Merge merge) {
+  for (const Rect& known : list) {
+    if (contains(known, area)) return;
+  }
+  std::erase_if(list, [&](const Rect& known) { return contains(area, known); });
+  if (list.size() < most) {
+    list.push_back(area);
+    return;
+  }
+  merge();
+}
+
 struct Span {
   int64_t start;
   int64_t end;
@@ -117,18 +132,12 @@ void Surface::watch(const Rect& area) { watched_ = area; }
 // A write that would make one rectangle too many joins the kept one it grows least.
 void Surface::note_write(const Rect& clipped) {
   if (meet(clipped, watched_)) ++watched_writes_;
-  for (const Rect& known : writes_) {
-    if (contains(known, clipped)) return;
-  }
-  std::erase_if(writes_, [&](const Rect& known) { return contains(clipped, known); });
-  if (writes_.size() < kMaxWrites) {
-    writes_.push_back(clipped);
-    return;
-  }
-  const auto growth = [&](const Rect& known) { return area_of(bounding_box(known, clipped)) - area_of(known); };
-  Rect& nearest = *std::min_element(writes_.begin(), writes_.end(),
-                                    [&](const Rect& a, const Rect& b) { return growth(a) < growth(b); });
-  nearest = bounding_box(nearest, clipped);
+  add_covering(writes_, clipped, kMaxWrites, [&] {
+    const auto growth = [&](const Rect& known) { return area_of(bounding_box(known, clipped)) - area_of(known); };
+    Rect& nearest = *std::min_element(writes_.begin(), writes_.end(),
+                                      [&](const Rect& a, const Rect& b) { return growth(a) < growth(b); });
+    nearest = bounding_box(nearest, clipped);
+  });
 }
 
 void Surface::note_change(const Rect& area) {
@@ -136,17 +145,11 @@ void Surface::note_change(const Rect& area) {
   if (is_empty(clipped)) return;
   note_write(clipped);
   if (!tracking_) return;
-  for (const Rect& known : changes_) {
-    if (contains(known, clipped)) return;
-  }
-  std::erase_if(changes_, [&](const Rect& known) { return contains(clipped, known); });
-  if (changes_.size() < kMaxChanges) {
-    changes_.push_back(clipped);
-    return;
-  }
-  Rect all = clipped;
-  for (const Rect& known : changes_) all = bounding_box(all, known);
-  changes_.assign(1, all);
+  add_covering(changes_, clipped, kMaxChanges, [&] {
+    Rect all = clipped;
+    for (const Rect& known : changes_) all = bounding_box(all, known);
+    changes_.assign(1, all);
+  });
 }
 
 void Surface::assign(const Surface& picture) {
